@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace mv {
 
@@ -41,8 +43,15 @@ struct ElementTable {
     static std::string symbol(int element);
 };
 
+// The element index of a symbol as written in formulas ("C", "Ca", "Jx"); nothing for any other
+// text, whatever its bytes.
+std::optional<int> elementIndex(std::string_view symbol);
+
 // The program's one table, initialised from the built-in data.
 ElementTable& elementTable();
+
+// The built-in data as at start-up, user-element slots empty.
+const ElementTable& initialElementTable();
 
 // Clears the user-element slots and reserved entries back to their start-up state.
 void resetUserElements();
