@@ -33,6 +33,7 @@ struct Toggle {
 // builds widgets from it, the command line fills it from arguments, both validate it the same way.
 struct Form {
     int resourceId = 0;
+    int subject = 0;  // what the form asks about when one resource serves several (a user element)
     std::string caption;
     std::vector<std::string> texts;
     std::vector<Field> fields;  // exchange order: read and validated in this order on OK

@@ -49,6 +49,7 @@ std::string userElementTitle(int element) {
 Form userElementForm(int element, bool accurateMass) {
     Form form;
     form.resourceId = accurateMass ? kAccurateResource : kDeltaResource;
+    form.subject = element;
     form.caption = userElementTitle(element);
     if (accurateMass) {
         form.texts = {"Accurate mass of the lightest isotope:",
