@@ -83,7 +83,9 @@ bool MarvolenDocument::saveDocument(const std::string& path, Prompter& prompter)
 }
 
 bool MarvolenDocument::fileSaveAs(Prompter& prompter) {
-    const auto path = prompter.savePath(title_ + ".txt", dataSet_.fileFilter, kDefaultExtension);
+    // After a save the title is the file's name, which already carries the extension.
+    const bool hasExtension = title_.size() >= 4 && title_.compare(title_.size() - 4, 4, ".txt") == 0;
+    const auto path = prompter.savePath(hasExtension ? title_ : title_ + ".txt", dataSet_.fileFilter, kDefaultExtension);
     if (!path || !saveDocument(*path, prompter)) return false;
     path_ = *path;
     title_ = fileNameOf(*path);

@@ -38,7 +38,8 @@ public:
     std::optional<std::string> saveDocument(const std::string& path);
     // The same, reporting a failure through the prompter; answers whether the file was written.
     bool saveDocument(const std::string& path, Prompter& prompter);
-    // File Save and File Save As: ask for a path offering the title with ".txt", write, and on
+    // File Save and File Save As: ask for a path offering the title with ".txt" (unless it already
+    // ends so), write, and on
     // success take the file as the document's path and title. Answer whether a file was written.
     bool fileSave(Prompter& prompter) { return fileSaveAs(prompter); }
     bool fileSaveAs(Prompter& prompter);
