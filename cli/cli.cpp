@@ -16,6 +16,7 @@ struct Command {
 
 const Command kCommands[] = {
     {"formula", "parse and check an ion formula and show its [A+0] mass", formulaCommand},
+    {"regular", "isotope cluster of one ion, optionally with its component ions", regularCommand},
 };
 
 void usage(std::ostream& os) {

@@ -17,5 +17,6 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
 
 // The commands, each given the arguments after its name.
 int formulaCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int regularCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace mv::cli

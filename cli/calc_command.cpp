@@ -1,0 +1,289 @@
+#include "cli/calc_command.h"
+
+#include "base/textfmt.h"
+#include "cli/cli.h"
+#include "cli/cli_prompter.h"
+#include "control/parameter_entry.h"
+#include "control/workers.h"
+#include "document/data_set_file.h"
+#include "document/store_data_set.h"
+#include "engine/components.h"
+#include "isodata/element_table.h"
+
+#include <chrono>
+#include <csignal>
+#include <ostream>
+#include <thread>
+#include <unistd.h>
+
+namespace mv::cli {
+
+namespace {
+
+constexpr int kDeltaForm = 136;
+constexpr int kAccurateForm = 138;
+
+// Ctrl+C asks the running calculation to stop at its next level, as Cancel does.
+std::atomic<bool>* volatile gCancelTarget = nullptr;
+
+extern "C" void onInterrupt(int) {
+    if (auto* target = gCancelTarget) target->store(true, std::memory_order_relaxed);
+}
+
+class InterruptScope {
+public:
+    explicit InterruptScope(std::atomic<bool>& cancel) {
+        gCancelTarget = &cancel;
+        struct sigaction sa = {};
+        sa.sa_handler = onInterrupt;
+        sigemptyset(&sa.sa_mask);
+        sigaction(SIGINT, &sa, &previous_);
+    }
+    ~InterruptScope() {
+        sigaction(SIGINT, &previous_, nullptr);
+        gCancelTarget = nullptr;
+    }
+    InterruptScope(const InterruptScope&) = delete;
+    InterruptScope& operator=(const InterruptScope&) = delete;
+
+private:
+    struct sigaction previous_ = {};
+};
+
+// The document side of a command-line run: always ready, nothing on screen to clear.
+class CliTarget : public CalcTarget {
+public:
+    bool readyForCalculation() const override { return true; }
+    void prepareForCalculation() override {}
+};
+
+std::string symbolOf(int element) { return ElementTable::symbol(element); }
+
+// Fills the user-element dialog from --user-element data; false (with a message) when there is none.
+bool fillUserElement(Form& form, const CalcArguments& args, std::ostream& err) {
+    const int element = form.subject;
+    const auto it = args.userElements.find(element);
+    if (it == args.userElements.end()) {
+        err << symbolOf(element) << " needs isotope data: give it with --user-element " << symbolOf(element)
+            << "=LIGHT[,HEAVY:FA]... (HEAVY is "
+            << (form.resourceId == kAccurateForm ? "the isotope's exact mass, since components are listed"
+                                                 : "its mass-number increment over the lightest isotope")
+            << ").\n";
+        return false;
+    }
+    const bool accurate = form.resourceId == kAccurateForm;
+    static const int kAccurateMassIds[9] = {1050, 1054, 1058, 1062, 1066, 1052, 1056, 1060, 1064};
+    static const int kAccurateFAIds[9] = {1051, 1055, 1059, 1063, 1067, 1053, 1057, 1061, 1065};
+    form.setText(accurate ? 1049 : 1026, it->second.light);
+    for (size_t row = 0; row < it->second.heavy.size(); ++row) {
+        const int valueId = accurate ? kAccurateMassIds[row] : 1027 + static_cast<int>(row);
+        const int faId = accurate ? kAccurateFAIds[row] : 1036 + static_cast<int>(row);
+        form.setText(valueId, it->second.heavy[row].first);
+        form.setText(faId, it->second.heavy[row].second);
+    }
+    return true;
+}
+
+void clearProgressLine(std::ostream& err) { err << '\r' << std::string(60, ' ') << '\r' << std::flush; }
+
+}  // namespace
+
+void setField(CalcArguments& args, int form, int field, const std::string& text, const std::string& option,
+              int subject) {
+    args.fields[{form, subject}].emplace_back(field, text);
+    args.optionOf[{form, field}] = option;
+}
+
+std::string setRange(CalcArguments& args, int form, int firstField, int lastField, const std::string& value,
+                     const std::string& option) {
+    const size_t colon = value.find(':');
+    if (colon == std::string::npos) return option + " needs FIRST:LAST, for example 0:3";
+    setField(args, form, firstField, value.substr(0, colon), option);
+    setField(args, form, lastField, value.substr(colon + 1), option);
+    return {};
+}
+
+std::string setUserElement(CalcArguments& args, const std::string& value) {
+    const std::string usage = "--user-element needs Jx=LIGHT[,HEAVY:FA]..., for example Jx=12.0,1:0.2";
+    const size_t eq = value.find('=');
+    if (eq == std::string::npos) return usage;
+    const std::string symbol = value.substr(0, eq);
+    int element = -1;
+    for (int e = kFirstUserElement; e < kElementCount; ++e)
+        if (ElementTable::symbol(e) == symbol) element = e;
+    if (element < 0) return "--user-element: '" + symbol + "' is not a user element (Jx, Jy, Jz, Qx, Qy or Qz)";
+    if (args.userElements.count(element)) return "--user-element: " + symbol + " is given twice";
+    CalcArguments::UserElement data;
+    std::string rest = value.substr(eq + 1);
+    size_t comma = rest.find(',');
+    data.light = rest.substr(0, comma);
+    while (comma != std::string::npos) {
+        rest = rest.substr(comma + 1);
+        comma = rest.find(',');
+        const std::string item = rest.substr(0, comma);
+        const size_t colon = item.find(':');
+        if (colon == std::string::npos) return usage;
+        if (data.heavy.size() == kMaxUserHeavyIsotopes)
+            return "--user-element: " + symbol + " may have at most 9 heavy isotopes";
+        data.heavy.emplace_back(item.substr(0, colon), item.substr(colon + 1));
+    }
+    args.userElements[element] = std::move(data);
+    return {};
+}
+
+namespace {
+
+void printHelp(const CalcCommandSpec& spec, std::ostream& out) {
+    out << "Usage: marvolen-cli " << spec.name << ' ' << spec.synopsis << "\n\n" << spec.summary << "\n\nOptions:\n";
+    for (const auto& o : spec.options) {
+        std::string head = std::string(o.name) + (o.valueName ? std::string(" ") + o.valueName : "");
+        if (head.size() < 26) head.resize(26, ' ');
+        out << "  " << head << ' ' << o.help << '\n';
+    }
+    out << "  --no-progress              do not show the running total on a terminal\n"
+           "  -h, --help                 show this help\n\n"
+           "The data set is written to standard output exactly as File Save writes it. A refused input\n"
+           "prints its message on standard error and exits with status 2. Ctrl+C stops the calculation\n"
+           "at its next level and still writes the data set reached.\n";
+}
+
+}  // namespace
+
+int runCalcCommand(const CalcCommandSpec& spec, const std::vector<std::string>& argv, std::ostream& out,
+                   std::ostream& err) {
+    CalcArguments args;
+    args.scan = spec.scan;
+    bool haveFormula = false;
+    for (size_t i = 0; i < argv.size(); ++i) {
+        const std::string& a = argv[i];
+        if (a == "--help" || a == "-h") {
+            printHelp(spec, out);
+            return kExitOk;
+        }
+        if (a == "--no-progress") {
+            args.progress = false;
+            continue;
+        }
+        if (a.size() > 1 && a[0] == '-' && !(a.size() > 1 && (a[1] >= '0' && a[1] <= '9'))) {
+            std::string name = a, value;
+            bool inlineValue = false;
+            if (const size_t eq = a.find('='); eq != std::string::npos && a.rfind("--", 0) == 0) {
+                name = a.substr(0, eq);
+                value = a.substr(eq + 1);
+                inlineValue = true;
+            }
+            const CalcOption* option = nullptr;
+            for (const auto& o : spec.options)
+                if (name == o.name) option = &o;
+            if (!option) {
+                err << "marvolen-cli " << spec.name << ": unknown option '" << name << "' (see --help)\n";
+                return kExitRefused;
+            }
+            if (option->valueName && !inlineValue) {
+                if (i + 1 >= argv.size()) {
+                    err << "marvolen-cli " << spec.name << ": " << name << " needs a value " << option->valueName << '\n';
+                    return kExitRefused;
+                }
+                value = argv[++i];
+            } else if (!option->valueName && inlineValue) {
+                err << "marvolen-cli " << spec.name << ": " << name << " takes no value\n";
+                return kExitRefused;
+            }
+            if (std::string error = option->apply(value, args); !error.empty()) {
+                err << error << '\n';
+                return kExitRefused;
+            }
+            continue;
+        }
+        if (haveFormula) {
+            err << "marvolen-cli " << spec.name << ": only one formula may be given ('" << a << "' is extra)\n";
+            return kExitRefused;
+        }
+        setField(args, spec.formulaForm, spec.formulaField, a, "FORMULA");
+        haveFormula = true;
+    }
+    if (!haveFormula) {
+        err << "marvolen-cli " << spec.name << ": a formula is needed (see --help)\n";
+        return kExitRefused;
+    }
+
+    // The command handler's resets, as a fresh start of the program has them.
+    CalcWorkspace& ws = workspace();
+    CalcSession session;
+    ws.scanType = static_cast<int32_t>(spec.scan);
+    if (spec.scan != ScanType::Product)
+        ws.peakSlotCount = (spec.scan == ScanType::Precursor || spec.scan == ScanType::NeutralLoss) ? kHalfPeakSlotCount
+                                                                                                   : kPeakSlotCount;
+    if (spec.scan == ScanType::Product || spec.scan == ScanType::MSn) ws.relIntWarning = 0;
+    if (spec.scan == ScanType::MSn) ws.beyondSlotsCount = 0;
+    for (auto& slot : ws.peakFA) slot = 0;
+
+    CliPrompter prompter(err);
+    std::map<int, int> timesShown;
+    prompter.fillForm = [&](Form& form) {
+        // A form shown again means a check sent the person back to correct it; the message that
+        // says why has been printed, and the arguments cannot change, so the command ends.
+        if (timesShown[form.resourceId]++ > 0) return false;
+        if (form.resourceId == kDeltaForm || form.resourceId == kAccurateForm) {
+            if (!fillUserElement(form, args, err)) return false;
+        } else if (const auto it = args.fields.find({form.resourceId, form.subject}); it != args.fields.end()) {
+            for (const auto& [id, text] : it->second) {
+                Field& f = form.field(id);
+                if (f.kind == FieldKind::Check)
+                    f.checked = text == "1";
+                else
+                    f.text = text;
+            }
+        }
+        if (const auto failure = validateForm(form)) {
+            err << failure->message << '\n';
+            if (const auto opt = args.optionOf.find({form.resourceId, failure->fieldId}); opt != args.optionOf.end())
+                err << "(the value of " << opt->second << ": '" << form.field(failure->fieldId).text << "')\n";
+            return false;
+        }
+        return true;
+    };
+
+    CliTarget target;
+    if (!enterIonParameters(session, ws, target, prompter)) return kExitRefused;
+    if (spec.scan != ScanType::Regular && !enterTandemParameters(session, ws, prompter)) return kExitRefused;
+
+    ws.listComponents = (spec.scan == ScanType::Regular || spec.scan == ScanType::NeutralLoss ||
+                         spec.scan == ScanType::MSn) &&
+                        ws.listComponentsOption;
+    ws.cancelFlag = false;
+    ws.cancelRequest.store(false);
+    ws.progressPhase = 0;
+
+    const bool showProgress = args.progress && isatty(STDERR_FILENO);
+    CalcRunner runner;
+    {
+        InterruptScope interrupt(ws.cancelRequest);
+        CalcCallbacks callbacks;
+        callbacks.partTwo = [&] {
+            resetCancelForPartTwo(ws);
+            if (showProgress) err << "\nPart Two\n" << std::flush;
+        };
+        runner.start(ws, std::move(callbacks));
+        auto nextShow = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
+        while (runner.running()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            if (showProgress && std::chrono::steady_clock::now() >= nextShow) {
+                err << formatC("\rPresent Total Fractional Abundance: %.5f",
+                               ws.publishedTotalFA.load(std::memory_order_relaxed))
+                    << std::flush;
+                nextShow += std::chrono::milliseconds(500);
+            }
+        }
+        runner.join();
+    }
+    if (showProgress) clearProgressLine(err);
+
+    DataSet data;
+    storeDataSet(data, ws, session);
+    if (ws.listComponentsOption) finishComponentLists(ws);
+    out << renderDataSetFile(data);
+    return kExitOk;
+}
+
+}  // namespace mv::cli

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "base/scan_type.h"
+
+#include <iosfwd>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace mv::cli {
+
+// What a calculation command's arguments say: the texts they put into the fields of the dialogs
+// that the calculation shows, and how to run and print it.
+struct CalcArguments {
+    ScanType scan = ScanType::Regular;
+    // (form resource, subject) -> (field id, text or "1"/"0" for a check box), in argument order.
+    std::map<std::pair<int, int>, std::vector<std::pair<int, std::string>>> fields;
+    // Option name of each (form resource, field id), to say which argument a refusal concerns.
+    std::map<std::pair<int, int>, std::string> optionOf;
+    // User elements' isotope data by element index: the lightest mass, then (heavy, FA) texts.
+    struct UserElement {
+        std::string light;
+        std::vector<std::pair<std::string, std::string>> heavy;
+    };
+    std::map<int, UserElement> userElements;
+    bool progress = true;
+};
+
+// One option of a calculation command.
+struct CalcOption {
+    const char* name;       // e.g. "--charge"
+    const char* valueName;  // e.g. "Z"; nullptr for a flag
+    const char* help;
+    // Puts the value into args; returns an error text, or an empty string when accepted.
+    std::string (*apply)(const std::string& value, CalcArguments& args);
+};
+
+// A calculation command's description, used for both parsing and --help.
+struct CalcCommandSpec {
+    const char* name;       // "regular"
+    const char* synopsis;   // usage line after the command name
+    const char* summary;    // one paragraph
+    ScanType scan;
+    int formulaForm;        // form and field the positional FORMULA fills
+    int formulaField;
+    std::vector<CalcOption> options;
+};
+
+// Parses the arguments, runs the calculation and prints the data-set file on out. Refusals print
+// their message on err and answer kExitRefused.
+int runCalcCommand(const CalcCommandSpec& spec, const std::vector<std::string>& argv, std::ostream& out,
+                   std::ostream& err);
+
+// Helpers for option tables.
+void setField(CalcArguments& args, int form, int field, const std::string& text, const std::string& option,
+              int subject = 0);
+// "FIRST:LAST" into two fields; an error text when the value has no colon.
+std::string setRange(CalcArguments& args, int form, int firstField, int lastField, const std::string& value,
+                     const std::string& option);
+// "Jx=LIGHT[,HEAVY:FA]..." into the user-element dialog of that element.
+std::string setUserElement(CalcArguments& args, const std::string& value);
+
+}  // namespace mv::cli
