@@ -118,6 +118,7 @@ TEST(UserElementForm, AccurateMassFormAndTitles) {
     for (int e = Jx; e <= Qz; ++e) {
         EXPECT_EQ(userElementForm(e, false).caption, titles[e - Jx]);
         EXPECT_EQ(userElementForm(e, true).caption, titles[e - Jx]);
+        EXPECT_EQ(userElementForm(e, true).subject, e);
     }
 }
 
