@@ -207,16 +207,11 @@ int runCalcCommand(const CalcCommandSpec& spec, const std::vector<std::string>& 
         return kExitRefused;
     }
 
-    // The command handler's resets, as a fresh start of the program has them.
     CalcWorkspace& ws = workspace();
     CalcSession session;
-    ws.scanType = static_cast<int32_t>(spec.scan);
-    if (spec.scan != ScanType::Product)
-        ws.peakSlotCount = (spec.scan == ScanType::Precursor || spec.scan == ScanType::NeutralLoss) ? kHalfPeakSlotCount
-                                                                                                   : kPeakSlotCount;
-    if (spec.scan == ScanType::Product || spec.scan == ScanType::MSn) ws.relIntWarning = 0;
-    if (spec.scan == ScanType::MSn) ws.beyondSlotsCount = 0;
-    for (auto& slot : ws.peakFA) slot = 0;
+    resetStoredParameters(ws);
+    resetUserElements();
+    beginCommand(ws, spec.scan);
 
     CliPrompter prompter(err);
     std::map<int, int> timesShown;
@@ -248,12 +243,7 @@ int runCalcCommand(const CalcCommandSpec& spec, const std::vector<std::string>& 
     if (!enterIonParameters(session, ws, target, prompter)) return kExitRefused;
     if (spec.scan != ScanType::Regular && !enterTandemParameters(session, ws, prompter)) return kExitRefused;
 
-    ws.listComponents = (spec.scan == ScanType::Regular || spec.scan == ScanType::NeutralLoss ||
-                         spec.scan == ScanType::MSn) &&
-                        ws.listComponentsOption;
-    ws.cancelFlag = false;
-    ws.cancelRequest.store(false);
-    ws.progressPhase = 0;
+    prepareRun(ws);
 
     const bool showProgress = args.progress && isatty(STDERR_FILENO);
     CalcRunner runner;

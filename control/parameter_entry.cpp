@@ -233,6 +233,19 @@ Step ionOnce(CalcSession& s, CalcWorkspace& ws, Prompter& prompter) {
 
 }  // namespace
 
+void resetStoredParameters(CalcWorkspace& ws) {
+    ws.stopFA = ws.reportedFA = ws.reportedFA2 = 0.9999;
+    ws.maxPrecursorPeak = 3;
+    ws.listComponentsOption = false;
+    ws.firstListedPeak = 0;
+    ws.lastListedPeak = 20;
+    ws.maxIonsPerPeak = 0;
+    ws.precursorPeakIndex = 1;
+    ws.msSteps = 2;
+    ws.product1PeakIndex = 1;
+    ws.product2PeakIndex = 1;
+}
+
 long long largestPeakIndex(const Composition& comp) {
     const ElementTable& table = elementTable();
     long long sum = 0;

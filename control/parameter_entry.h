@@ -16,6 +16,10 @@ bool enterIonParameters(CalcSession& session, CalcWorkspace& ws, CalcTarget& tar
 // roles, and the neutral losses between each parent and its product.
 bool enterTandemParameters(CalcSession& session, CalcWorkspace& ws, Prompter& prompter);
 
+// The workspace's stored parameters as at program start (stop value, listing option and range,
+// Product and MSn indices). A command-line run starts from them as a fresh program would.
+void resetStoredParameters(CalcWorkspace& ws);
+
 // The largest nominal shift a composition can reach: each atom at its element's heaviest increment.
 long long largestPeakIndex(const Composition& comp);
 

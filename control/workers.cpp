@@ -25,6 +25,26 @@ void partTwo(CalcWorkspace& ws, const CalcCallbacks& callbacks) {
 
 }  // namespace
 
+void beginCommand(CalcWorkspace& ws, ScanType scan) {
+    ws.scanType = static_cast<int32_t>(scan);
+    if (scan == ScanType::Precursor || scan == ScanType::NeutralLoss)
+        ws.peakSlotCount = kHalfPeakSlotCount;
+    else if (scan != ScanType::Product)  // a Product scan keeps the previous count
+        ws.peakSlotCount = kPeakSlotCount;
+    if (scan == ScanType::Product || scan == ScanType::MSn) ws.relIntWarning = 0;
+    if (scan == ScanType::MSn) ws.beyondSlotsCount = 0;
+    for (auto& slot : ws.peakFA) slot = 0;
+}
+
+void prepareRun(CalcWorkspace& ws) {
+    const auto scan = static_cast<ScanType>(ws.scanType);
+    ws.listComponents = ws.listComponentsOption &&
+                        (scan == ScanType::Regular || scan == ScanType::NeutralLoss || scan == ScanType::MSn);
+    ws.cancelFlag = false;
+    ws.cancelRequest.store(false, std::memory_order_relaxed);
+    ws.progressPhase = 0;
+}
+
 void resetCancelForPartTwo(CalcWorkspace& ws) {
     ws.cancelRequest.store(false, std::memory_order_relaxed);
     ws.cancelFlag = false;

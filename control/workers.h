@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/scan_type.h"
 #include "engine/workspace.h"
 
 #include <atomic>
@@ -29,6 +30,11 @@ int msnWorker(CalcWorkspace& ws, const CalcCallbacks& callbacks);
 
 // The worker of ws.scanType.
 int runWorker(CalcWorkspace& ws, const CalcCallbacks& callbacks);
+
+// The first step of every calculation command: the scan's kind and slot count, and cleared peaks.
+void beginCommand(CalcWorkspace& ws, ScanType scan);
+// After the parameters were accepted: component recording for this scan, no cancel request.
+void prepareRun(CalcWorkspace& ws);
 
 // Clears what a cancelled first part left behind, as the Part Two step does.
 void resetCancelForPartTwo(CalcWorkspace& ws);
