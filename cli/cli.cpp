@@ -17,6 +17,9 @@ struct Command {
 const Command kCommands[] = {
     {"formula", "parse and check an ion formula and show its [A+0] mass", formulaCommand},
     {"regular", "isotope cluster of one ion, optionally with its component ions", regularCommand},
+    {"precursor", "precursor ion MS/MS scan: neutral fragment and product ion clusters", precursorCommand},
+    {"neutral-loss", "neutral loss MS/MS scan: product ion and neutral fragment clusters", neutralLossCommand},
+    {"product", "product ion MS/MS scan: product spectra of each precursor peak", productCommand},
 };
 
 void usage(std::ostream& os) {

@@ -18,5 +18,8 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
 // The commands, each given the arguments after its name.
 int formulaCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int regularCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int precursorCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int neutralLossCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int productCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace mv::cli
