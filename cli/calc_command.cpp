@@ -88,6 +88,22 @@ void clearProgressLine(std::ostream& err) { err << '\r' << std::string(60, ' ') 
 
 }  // namespace
 
+int emit(const std::string& bytes, const std::string& outputPath, std::ostream& out, std::ostream& err) {
+    if (outputPath.empty()) {
+        out << bytes << std::flush;
+        if (!out) {
+            err << "marvolen-cli: could not write to standard output\n";
+            return kExitFailure;
+        }
+        return kExitOk;
+    }
+    if (const auto failure = writeTextFile(outputPath, bytes)) {
+        err << *failure << '\n';
+        return kExitFailure;
+    }
+    return kExitOk;
+}
+
 void setField(CalcArguments& args, int form, int field, const std::string& text, const std::string& option,
               int subject) {
     args.fields[{form, subject}].emplace_back(field, text);
@@ -140,7 +156,8 @@ void printHelp(const CalcCommandSpec& spec, std::ostream& out) {
         if (head.size() < 26) head.resize(26, ' ');
         out << "  " << head << ' ' << o.help << '\n';
     }
-    out << "  --no-progress              do not show the running total on a terminal\n"
+    out << "  -o, --output FILE          write to FILE instead of standard output\n"
+           "  --no-progress              do not show the running total on a terminal\n"
            "  -h, --help                 show this help\n\n"
            "The data set is written to standard output exactly as File Save writes it. A refused input\n"
            "prints its message on standard error and exits with status 2. Ctrl+C stops the calculation\n"
@@ -162,6 +179,21 @@ int runCalcCommand(const CalcCommandSpec& spec, const std::vector<std::string>& 
         }
         if (a == "--no-progress") {
             args.progress = false;
+            continue;
+        }
+        if (a == "-o" || a == "--output" || a.rfind("--output=", 0) == 0) {
+            if (a.size() > 9) {
+                args.outputPath = a.substr(9);
+            } else if (i + 1 < argv.size()) {
+                args.outputPath = argv[++i];
+            } else {
+                err << "marvolen-cli " << spec.name << ": " << a << " needs a value FILE\n";
+                return kExitRefused;
+            }
+            if (args.outputPath.empty()) {
+                err << "marvolen-cli " << spec.name << ": the output file name is empty\n";
+                return kExitRefused;
+            }
             continue;
         }
         if (a.size() > 1 && a[0] == '-' && !(a.size() > 1 && (a[1] >= '0' && a[1] <= '9'))) {
@@ -272,8 +304,7 @@ int runCalcCommand(const CalcCommandSpec& spec, const std::vector<std::string>& 
     DataSet data;
     storeDataSet(data, ws, session);
     if (ws.listComponentsOption) finishComponentLists(ws);
-    out << renderDataSetFile(data);
-    return kExitOk;
+    return emit(renderDataSetFile(data), args.outputPath, out, err);
 }
 
 }  // namespace mv::cli

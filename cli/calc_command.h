@@ -25,6 +25,7 @@ struct CalcArguments {
     };
     std::map<int, UserElement> userElements;
     bool progress = true;
+    std::string outputPath;  // -o FILE: write there instead of standard output
 };
 
 // One option of a calculation command.
@@ -51,6 +52,10 @@ struct CalcCommandSpec {
 // their message on err and answer kExitRefused.
 int runCalcCommand(const CalcCommandSpec& spec, const std::vector<std::string>& argv, std::ostream& out,
                    std::ostream& err);
+
+// Writes a command's result to outputPath, or to out when it is empty; a failed write is reported
+// on err with the file's name and answers kExitFailure.
+int emit(const std::string& bytes, const std::string& outputPath, std::ostream& out, std::ostream& err);
 
 // Helpers for option tables.
 void setField(CalcArguments& args, int form, int field, const std::string& text, const std::string& option,
