@@ -18,6 +18,7 @@ struct Layout {
     int32_t n = 0;                              // positions
     int32_t k = 0;                              // heavy slots
     int32_t firstSlot[kMaxPositions + 1] = {};  // slots of position i: firstSlot[i] .. firstSlot[i+1]-1
+    int32_t slotPosition[kMaxHeavySlots] = {};
 };
 
 Layout makeLayout(const CalcWorkspace& ws, int32_t n) {
@@ -26,6 +27,7 @@ Layout makeLayout(const CalcWorkspace& ws, int32_t n) {
     int32_t k = 0;
     for (int32_t i = 0; i < n; ++i) {
         lay.firstSlot[i] = k;
+        for (int32_t h = 0; h < ws.posHeavyCount[i]; ++h) lay.slotPosition[k + h] = i;
         k += ws.posHeavyCount[i];
     }
     lay.firstSlot[n] = k;
@@ -91,8 +93,9 @@ inline void countForPublish(CalcWorkspace& ws, PassState& st) {
     }
 }
 
-void computeLightCounts(CalcWorkspace& ws, const Layout& lay) {
-    for (int32_t i = 0; i < lay.n; ++i) {
+// Lightest-isotope counts of the positions from `from` on; the earlier ones are unchanged.
+void computeLightCounts(CalcWorkspace& ws, const Layout& lay, int32_t from) {
+    for (int32_t i = from; i < lay.n; ++i) {
         int32_t heavy = 0;
         for (int32_t h = lay.firstSlot[i]; h < lay.firstSlot[i + 1]; ++h) heavy += ws.heavyCount[h];
         ws.lightCount[i] = ws.posAtoms[i] - heavy;
@@ -109,27 +112,82 @@ int32_t firstOverfullPosition(const CalcWorkspace& ws, const Layout& lay) {
     return -1;
 }
 
+// updateProbability for a species whose slots before fromSlot equal those of the previous one:
+// positions and slots that did not change contribute no factor, so they are not visited. The
+// factors come in the order of the full walk: lightest counts by position, then heavy slots.
+Extended updateProbabilityFrom(CalcWorkspace& ws, const Layout& lay, Extended p, int32_t fromSlot) {
+    const int32_t fromPosition = lay.slotPosition[fromSlot];
+    for (int32_t i = fromPosition; i < lay.n; ++i) {
+        int32_t& prev = ws.prevLightCount[i];
+        const int32_t cur = ws.lightCount[i];
+        if (cur == prev) continue;
+        const Extended a0 = ws.isoAbund[lay.firstSlot[i] + i];
+        if (cur < prev) {
+            for (int32_t m = prev - cur; m > 0; --m) {
+                p = p * (static_cast<Extended>(prev) / a0);
+                --prev;
+            }
+        } else {
+            int32_t f = cur;
+            for (int32_t m = cur - prev; m > 0; --m) {
+                p = p * (a0 / static_cast<Extended>(f));
+                --f;
+            }
+            prev = cur;
+        }
+    }
+    int32_t shift = ws.speciesShift;
+    for (int32_t h = fromSlot; h < lay.k; ++h) {
+        int32_t& prev = ws.prevHeavyCount[h];
+        const int32_t cur = ws.heavyCount[h];
+        if (cur == prev) continue;
+        const Extended a = ws.isoAbund[h + lay.slotPosition[h] + 1];
+        if (cur < prev) {
+            for (int32_t m = prev - cur; m > 0; --m) {
+                p = p * (static_cast<Extended>(prev) / a);
+                --prev;
+                shift -= ws.heavyDelta[h];
+            }
+        } else {
+            int32_t f = cur;
+            for (int32_t m = cur - prev; m > 0; --m) {
+                p = p * (a / static_cast<Extended>(f));
+                --f;
+                shift += ws.heavyDelta[h];
+            }
+            prev = cur;
+        }
+    }
+    ws.speciesShift = shift;
+    return p;
+}
+
 // Next valid species of the level in descending lexicographic order of heavyCount; false when the
 // level is exhausted. Blocks of vectors that share an invalid prefix before the last position's
-// slots are skipped in one step.
-bool nextSpecies(CalcWorkspace& ws, PassState& st) {
+// slots are skipped in one step. changedFrom receives the lowest slot that changed; lightCount is
+// brought up to date, the probability is left to the caller.
+bool nextSpecies(CalcWorkspace& ws, PassState& st, int32_t& changedFrom) {
     int32_t* hc = ws.heavyCount;
     const int32_t k = st.lay.k;
     const int32_t lastFirst = st.lay.firstSlot[st.lay.n - 1];
+    int32_t lowest;
     if (hc[k - 1] == 0) {
         const int32_t j = lastNonZero(hc, k - 2);
         if (j < 0) return false;  // only the all-zero vector; never reached from level 1 on
         --hc[j];
         ++hc[j + 1];
+        lowest = j;
     } else {
         st.carry = hc[k - 1];
         hc[k - 1] = 0;
+        lowest = k - 1;
         for (;;) {
             const int32_t j = lastNonZero(hc, k - 2);
             if (j < 0) return false;
             --hc[j];
             hc[j + 1] += st.carry + 1;
             st.carry = 0;
+            if (j < lowest) lowest = j;
             bool moved = false;
             while (firstOverfullPosition(ws, st.lay) >= 0) {
                 int32_t u = 0;
@@ -138,18 +196,20 @@ bool nextSpecies(CalcWorkspace& ws, PassState& st) {
                     const int32_t jj = lastNonZero(hc, k - 2);
                     --hc[jj];
                     ++hc[jj + 1];
+                    if (jj < lowest) lowest = jj;
                     continue;
                 }
                 st.carry = u;
                 for (int32_t h = lastFirst; h < k; ++h) hc[h] = 0;
+                if (lastFirst < lowest) lowest = lastFirst;
                 moved = true;
                 break;
             }
             if (!moved) break;
         }
     }
-    computeLightCounts(ws, st.lay);
-    ws.speciesFA = updateProbability(ws, st.lay.n);
+    changedFrom = lowest;
+    computeLightCounts(ws, st.lay, st.lay.slotPosition[lowest]);
     return true;
 }
 
@@ -227,20 +287,41 @@ bool nextLossVector(CalcWorkspace& ws, PassState& st) {
     }
 }
 
-void accumulateRegular(CalcWorkspace& ws, PassState& st) {
-    const Extended p = ws.speciesFA;
-    const int32_t s = ws.speciesShift;
-    if (s < st.slotCount) {
-        st.peak[s] += p;
-        ws.storedFA += p;
+// The species loop of one level of a Regular, Precursor or NeutralLoss pass, from the level's
+// first species (speciesFA) on. The running sums are kept in locals and written back at the end.
+void regularLevel(CalcWorkspace& ws, PassState& st) {
+    Extended p = ws.speciesFA;
+    Extended total = ws.totalFA;
+    Extended stored = ws.storedFA;
+    Extended* const peak = st.peak;
+    const int32_t slots = st.slotCount;
+    const IonDefinition& role = *st.role;
+    int32_t countdown = st.publishCountdown;
+    for (;;) {
+        const int32_t s = ws.speciesShift;
+        if (s < slots) {
+            peak[s] += p;
+            stored += p;
+        }
+        if (s > slots - 1) ws.beyondSlotsCount = 1;
+        total += p;
+        if (--countdown == 0) {
+            countdown = kPublishInterval;
+            ws.publishedTotalFA.store(static_cast<double>(total), std::memory_order_relaxed);
+        }
+        if (ws.listComponents) {
+            ws.speciesFA = p;
+            recordComponent(ws, st.lay.n, role.monoElemCount, role.monoMass, role.monoElem, role.monoCount,
+                            ws.posAtoms);
+        }
+        int32_t changedFrom;
+        if (!nextSpecies(ws, st, changedFrom)) break;
+        p = updateProbabilityFrom(ws, st.lay, p, changedFrom);
     }
-    if (s > st.slotCount - 1) ws.beyondSlotsCount = 1;
-    ws.totalFA += p;
-    countForPublish(ws, st);
-    if (ws.listComponents) {
-        const IonDefinition& r = *st.role;
-        recordComponent(ws, st.lay.n, r.monoElemCount, r.monoMass, r.monoElem, r.monoCount, ws.posAtoms);
-    }
+    ws.speciesFA = p;
+    ws.totalFA = total;
+    ws.storedFA = stored;
+    st.publishCountdown = countdown;
 }
 
 void accumulateProduct(CalcWorkspace& ws, PassState& st) {
@@ -397,53 +478,7 @@ Extended initialProbability(CalcWorkspace& ws, int32_t positionCount) {
 }
 
 Extended updateProbability(CalcWorkspace& ws, int32_t positionCount) {
-    Extended p = ws.speciesFA;
-    int32_t k = 0;
-    for (int32_t i = 0; i < positionCount; ++i) {
-        const Extended a0 = ws.isoAbund[k + i];
-        int32_t& prev = ws.prevLightCount[i];
-        const int32_t cur = ws.lightCount[i];
-        if (cur < prev) {
-            for (int32_t m = prev - cur; m > 0; --m) {
-                p = p * (static_cast<Extended>(prev) / a0);
-                --prev;
-            }
-        } else if (cur > prev) {
-            int32_t f = cur;
-            for (int32_t m = cur - prev; m > 0; --m) {
-                p = p * (a0 / static_cast<Extended>(f));
-                --f;
-            }
-            prev = cur;
-        }
-        k += ws.posHeavyCount[i];
-    }
-    int32_t h = 0;
-    for (int32_t i = 0; i < positionCount; ++i) {
-        const int32_t end = h + ws.posHeavyCount[i];
-        for (; h < end; ++h) {
-            int32_t& prev = ws.prevHeavyCount[h];
-            const int32_t cur = ws.heavyCount[h];
-            if (cur == prev) continue;
-            const Extended a = ws.isoAbund[h + i + 1];
-            if (cur < prev) {
-                for (int32_t m = prev - cur; m > 0; --m) {
-                    p = p * (static_cast<Extended>(prev) / a);
-                    --prev;
-                    ws.speciesShift -= ws.heavyDelta[h];
-                }
-            } else {
-                int32_t f = cur;
-                for (int32_t m = cur - prev; m > 0; --m) {
-                    p = p * (a / static_cast<Extended>(f));
-                    --f;
-                    ws.speciesShift += ws.heavyDelta[h];
-                }
-                prev = cur;
-            }
-        }
-    }
-    return p;
+    return updateProbabilityFrom(ws, makeLayout(ws, positionCount), ws.speciesFA, 0);
 }
 
 SplitWeight lossSplitWeight(CalcWorkspace& ws, int32_t positionCount) {
@@ -486,7 +521,11 @@ double runClusterPass(CalcWorkspace& ws, const IonDefinition& role, const Compos
     ws.levelsDone = 0;
     if (ws.listComponents) clearComponentRows(ws);
 
-    // What the checks guarantee, enforced here too: never index outside the fixed arrays.
+    ws.speciesFA = ws.totalFA = ws.storedFA = 0;
+    ws.publishedTotalFA.store(0.0, std::memory_order_relaxed);
+
+    // What the checks guarantee, enforced here too: never index outside the fixed arrays. A refused
+    // pass stores nothing and returns 0.
     const int32_t wanted = countPolyElements(role.comp);
     if (wanted < 1 || wanted > kMaxPositions || !compositionWithinLimits(role.comp) || slotOffset < 0 ||
         slotOffset >= kPeakSlotCount)
@@ -514,6 +553,10 @@ double runClusterPass(CalcWorkspace& ws, const IonDefinition& role, const Compos
     st.maxPrecursorPeak = ws.maxPrecursorPeak;
     if (st.maxPrecursorPeak < 0) st.maxPrecursorPeak = 0;
     if (st.maxPrecursorPeak > kMaxMaxPrecursorPeak) st.maxPrecursorPeak = kMaxMaxPrecursorPeak;
+    // The triangle of rows 0..maxPrecursorPeak must fit the slots from the offset on.
+    while (product && st.maxPrecursorPeak > 0 &&
+           (st.maxPrecursorPeak + 1) * (st.maxPrecursorPeak + 2) / 2 > kPeakSlotCount - slotOffset)
+        --st.maxPrecursorPeak;
 
     int32_t t = 1;
     {
@@ -561,12 +604,16 @@ double runClusterPass(CalcWorkspace& ws, const IonDefinition& role, const Compos
             p = initialProbability(ws, n);
             ws.speciesFA = p;
 
-            do {
-                if (product)
+            if (product) {
+                for (;;) {
                     accumulateProduct(ws, st);
-                else
-                    accumulateRegular(ws, st);
-            } while (nextSpecies(ws, st));
+                    int32_t changedFrom;
+                    if (!nextSpecies(ws, st, changedFrom)) break;
+                    ws.speciesFA = updateProbabilityFrom(ws, st.lay, ws.speciesFA, changedFrom);
+                }
+            } else {
+                regularLevel(ws, st);
+            }
 
             publishTotal(ws);
             t += 1;

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <functional>
 #include <map>
 #include <string>
 #include <thread>
@@ -539,6 +540,30 @@ TEST(ClusterPass, MonoisotopicElementsLeftInTheCompositionTakeNoPosition) {
     EXPECT_EQ(ws->posElem[0], kC);
     EXPECT_EQ(ws->posElem[1], kH);
     expectExtendedNear(ws->peakFA[0], std::pow(static_cast<Extended>(0.9893), 2) * std::pow(static_cast<Extended>(0.999885), 5), 1e-18L);
+}
+
+TEST(ClusterPass, InputsOutsideTheEngineLimitsAreRefusedWithoutTouchingThePeaks) {
+    struct Case {
+        const char* what;
+        std::function<void(IonDefinition&, Composition&, int32_t&)> spoil;
+    };
+    const Case cases[] = {
+        {"no polyisotopic element", [](IonDefinition& ion, Composition&, int32_t&) { ion.comp = Composition{}; }},
+        {"too many atoms", [](IonDefinition& ion, Composition&, int32_t&) { ion.comp.count[kC] = 70000; }},
+        {"slot offset", [](IonDefinition&, Composition&, int32_t& offset) { offset = 640; }},
+        {"loss not part of the precursor", [](IonDefinition&, Composition& loss, int32_t&) { loss.count[kO] = 9; }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto ws = freshWorkspace(ScanType::Product);
+        IonDefinition ion = makeIon("C6H12O6", ScanType::Product);
+        Composition loss = makeComposition("H2O");
+        int32_t offset = 0;
+        c.spoil(ion, loss, offset);
+        EXPECT_EQ(runClusterPass(*ws, ion, &loss, offset), 0.0);
+        EXPECT_EQ(peakSum(*ws, 0, kPeakSlotCount), 0.0L);
+        EXPECT_EQ(ws->levelsDone, 0);
+    }
 }
 
 }  // namespace
