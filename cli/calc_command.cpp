@@ -84,9 +84,13 @@ bool fillUserElement(Form& form, const CalcArguments& args, std::ostream& err) {
     return true;
 }
 
+bool gStopBeforeCalculation = false;
+
 void clearProgressLine(std::ostream& err) { err << '\r' << std::string(60, ' ') << '\r' << std::flush; }
 
 }  // namespace
+
+void setStopBeforeCalculation(bool stop) { gStopBeforeCalculation = stop; }
 
 int emit(const std::string& bytes, const std::string& outputPath, std::ostream& out, std::ostream& err) {
     if (outputPath.empty()) {
@@ -276,6 +280,7 @@ int runCalcCommand(const CalcCommandSpec& spec, const std::vector<std::string>& 
     if (spec.scan != ScanType::Regular && !enterTandemParameters(session, ws, prompter)) return kExitRefused;
 
     prepareRun(ws);
+    if (gStopBeforeCalculation) return kExitOk;
 
     const bool showProgress = args.progress && isatty(STDERR_FILENO);
     CalcRunner runner;

@@ -53,6 +53,10 @@ struct CalcCommandSpec {
 int runCalcCommand(const CalcCommandSpec& spec, const std::vector<std::string>& argv, std::ostream& out,
                    std::ostream& err);
 
+// Tests and fuzzers only: while set, runCalcCommand answers kExitOk once every parameter has been
+// accepted, just before the calculation would start, and writes nothing.
+void setStopBeforeCalculation(bool stop);
+
 // Writes a command's result to outputPath, or to out when it is empty; a failed write is reported
 // on err with the file's name and answers kExitFailure.
 int emit(const std::string& bytes, const std::string& outputPath, std::ostream& out, std::ostream& err);
