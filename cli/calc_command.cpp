@@ -5,6 +5,7 @@
 #include "cli/cli_prompter.h"
 #include "control/parameter_entry.h"
 #include "control/workers.h"
+#include "display/listing.h"
 #include "document/data_set_file.h"
 #include "document/store_data_set.h"
 #include "engine/components.h"
@@ -162,6 +163,8 @@ void printHelp(const CalcCommandSpec& spec, std::ostream& out) {
     }
     out << "  -o, --output FILE          write to FILE instead of standard output\n"
            "  --no-progress              do not show the running total on a terminal\n"
+           "  --format data|listing      data: the data-set file (default); listing: the text listing\n"
+           "                             as the window shows it, superscripts marked ^ and subscripts _\n"
            "  -h, --help                 show this help\n\n"
            "The data set is written to standard output exactly as File Save writes it. A refused input\n"
            "prints its message on standard error and exits with status 2. Ctrl+C stops the calculation\n"
@@ -183,6 +186,21 @@ int runCalcCommand(const CalcCommandSpec& spec, const std::vector<std::string>& 
         }
         if (a == "--no-progress") {
             args.progress = false;
+            continue;
+        }
+        if (a == "--format" || a.rfind("--format=", 0) == 0) {
+            if (a.size() > 8) {
+                args.format = a.substr(9);
+            } else if (i + 1 < argv.size()) {
+                args.format = argv[++i];
+            } else {
+                err << "marvolen-cli " << spec.name << ": --format needs a value data or listing\n";
+                return kExitRefused;
+            }
+            if (args.format != "data" && args.format != "listing") {
+                err << "marvolen-cli " << spec.name << ": --format is data or listing, not '" << args.format << "'\n";
+                return kExitRefused;
+            }
             continue;
         }
         if (a == "-o" || a == "--output" || a.rfind("--output=", 0) == 0) {
@@ -309,6 +327,7 @@ int runCalcCommand(const CalcCommandSpec& spec, const std::vector<std::string>& 
     DataSet data;
     storeDataSet(data, ws, session);
     if (ws.listComponentsOption) finishComponentLists(ws);
+    if (args.format == "listing") return emit(renderListingText(data, ws), args.outputPath, out, err);
     return emit(renderDataSetFile(data), args.outputPath, out, err);
 }
 

@@ -26,6 +26,7 @@ struct CalcArguments {
     std::map<int, UserElement> userElements;
     bool progress = true;
     std::string outputPath;  // -o FILE: write there instead of standard output
+    std::string format = "data";  // --format: "data" (the data-set file) or "listing" (the view's text)
 };
 
 // One option of a calculation command.
