@@ -390,6 +390,99 @@ TEST(ProductPass, ChlorineTriangle) {
     EXPECT_EQ(ws->posProduct1Atoms[0], 1);
 }
 
+// Every species of the precursor with its isotope counts per element, lightest first.
+struct CountedSpecies {
+    std::map<int, std::vector<int>> counts;
+    long double probability;
+    int shift;
+};
+
+std::vector<CountedSpecies> countedSpecies(const std::map<int, int>& atoms) {
+    std::vector<CountedSpecies> all{{{}, 1.0L, 0}};
+    for (const auto& [e, n] : atoms) {
+        const auto& iso = isotopeData().at(e);
+        std::vector<std::vector<int>> vectors;
+        std::vector<int> cur;
+        countVectors(n, static_cast<int>(iso.size()), cur, vectors);
+        std::vector<CountedSpecies> next;
+        for (const auto& s : all) {
+            for (const auto& v : vectors) {
+                CountedSpecies t = s;
+                int rest = n;
+                for (size_t i = 0; i < iso.size(); ++i) {
+                    long double c = 1;
+                    for (int j = 0; j < v[i]; ++j) c = c * (rest - j) / (j + 1);
+                    t.probability *= c * std::pow(iso[i].abundance, v[i]);
+                    rest -= v[i];
+                    t.shift += v[i] * iso[i].delta;
+                }
+                t.counts[e] = v;
+                next.push_back(t);
+            }
+        }
+        all = std::move(next);
+    }
+    return all;
+}
+
+long double choose(int n, int k) {
+    if (k < 0 || k > n) return 0;
+    long double c = 1;
+    for (int j = 0; j < k; ++j) c = c * (n - j) / (j + 1);
+    return c;
+}
+
+TEST(ProductPass, TriangleMatchesMultivariateHypergeometricSplit) {
+    // The loss takes a random subset of each element's atoms: for precursor isotope counts v and loss
+    // counts l, the chance is the product over elements of prod_i C(v_i, l_i) / C(N, L).
+    const std::map<int, int> precursor = {{kO, 3}, {kS, 2}, {kMg, 1}};
+    const std::map<int, int> lossAtoms = {{kO, 2}, {kS, 1}};
+    const int maxPeak = 6;
+    std::vector<long double> expected((maxPeak + 1) * (maxPeak + 2) / 2, 0.0L);
+    for (const auto& sp : countedSpecies(precursor)) {
+        if (sp.shift > maxPeak) continue;
+        // All loss vectors element by element: (probability, shift) pairs, convolved.
+        std::vector<std::pair<long double, int>> splits{{1.0L, 0}};
+        for (const auto& [e, l] : lossAtoms) {
+            const auto& iso = isotopeData().at(e);
+            const auto& v = sp.counts.at(e);
+            std::vector<std::vector<int>> vectors;
+            std::vector<int> cur;
+            countVectors(l, static_cast<int>(iso.size()), cur, vectors);
+            std::vector<std::pair<long double, int>> next;
+            for (const auto& [p, shift] : splits) {
+                for (const auto& lv : vectors) {
+                    long double w = 1;
+                    int lossShift = 0;
+                    for (size_t i = 0; i < iso.size(); ++i) {
+                        w *= choose(v[i], lv[i]);
+                        lossShift += lv[i] * iso[i].delta;
+                    }
+                    if (w == 0) continue;
+                    next.emplace_back(p * w / choose(precursor.at(e), l), shift + lossShift);
+                }
+            }
+            splits = std::move(next);
+        }
+        for (const auto& [p, lossShift] : splits) {
+            const int q = sp.shift - lossShift;
+            expected[sp.shift * (sp.shift + 1) / 2 + q] += sp.probability * p;
+        }
+    }
+
+    auto ws = freshWorkspace(ScanType::Product, 1.0);
+    ws->maxPrecursorPeak = maxPeak;
+    const Composition loss = makeComposition("O2S");
+    runClusterPass(*ws, makeIon("O3S2Mg", ScanType::Product), &loss, 0);
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const double want = static_cast<double>(expected[i]);
+        EXPECT_NEAR(slot(*ws, static_cast<int>(i)), want, want * 1e-12 + 1e-300) << "slot " << i;
+    }
+    int nonZero = 0;  // row 6 holds products of several shifts
+    for (int q = 0; q <= 6; ++q) nonZero += slot(*ws, 21 + q) > 0;
+    EXPECT_GE(nonZero, 3);
+}
+
 TEST(ProductPass, MaxPrecursorPeakZeroStoresOnlyTheLightestSpecies) {
     auto ws = freshWorkspace(ScanType::Product);
     ws->maxPrecursorPeak = 0;
