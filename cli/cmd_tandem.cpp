@@ -34,8 +34,8 @@ std::string productChargeOption(const std::string& v, CalcArguments& a) {
 std::string userElementOption(const std::string& v, CalcArguments& a) { return setUserElement(a, v); }
 
 const CalcOption kProductOptionEntry{"--product", "FORMULA",
-                                     "the product (fragment) ion's formula; it must lie within the precursor's and\n"
-                                     "                             lose at least one polyisotopic atom (required)",
+                                     "the product (fragment) ion's formula, part of the precursor's, leaving\n"
+                                     "                             at least one polyisotopic atom to the fragment (required)",
                                      productOption};
 
 const CalcCommandSpec& precursorSpec() {
@@ -161,7 +161,7 @@ bool namesProductOrAsksHelp(const CalcCommandSpec& spec, const std::vector<std::
         if (a == "--help" || a == "-h") return true;
         const std::string name = a.rfind("--", 0) == 0 ? a.substr(0, a.find('=')) : a;
         if (name == "--product") return true;
-        if (a == "-o" || a == "--output") ++i;
+        if (a == "-o" || a == "--output" || a == "--format") ++i;  // the shared options with a value
         if (name.size() == a.size())
             for (const auto& o : spec.options)
                 if (name == o.name && o.valueName) ++i;
