@@ -561,7 +561,9 @@ PrintLayout onBeginPrinting(ListingView& view, Canvas& canvas, const DataSet& da
     const int available = caps.horzRes * 100 / caps.logPixelsX - 100;
     Size line = canvas.textExtent(kMeasuringLine);
     if (line.cx > available && line.cx > 0) {
-        view.printFontHeight = static_cast<int>(16.0f * static_cast<float>(available) / static_cast<float>(line.cx));
+        // A page under an inch wide still gets a font of one unit rather than none or a negative one.
+        view.printFontHeight =
+            std::max(1, static_cast<int>(16.0f * static_cast<float>(available) / static_cast<float>(line.cx)));
         canvas.selectFont(listingFont(view.printFontHeight, view.printMainFontWeight));
         line = canvas.textExtent(kMeasuringLine);
     }
@@ -573,7 +575,7 @@ PrintLayout onBeginPrinting(ListingView& view, Canvas& canvas, const DataSet& da
         const int need = static_cast<int>(static_cast<float>(ws.compSymbolChars + 32) * c +
                                           0.75f * c * static_cast<float>(ws.compDigitChars) + 50.0f);
         if (need > line.cx) {
-            view.printFontHeight = view.printFontHeight * line.cx / need;
+            view.printFontHeight = std::max(1, view.printFontHeight * line.cx / need);
             canvas.selectFont(listingFont(view.printFontHeight, view.printMainFontWeight));
             view.printLineHeight = canvas.textExtent(kMeasuringLine).cy;
         }

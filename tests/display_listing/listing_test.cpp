@@ -664,6 +664,9 @@ TEST(Printing, MetricsAndPageCount) {
         // need = 92 x 10 + 750 + 50 = 1720 > 820: 16 x 820 / 1720 = 7; small 5, super 1,
         // sub 5 - 7 - 1 = -3, line 9; 800 / 9 - 10 + 2 = 80.
         {"wide formulas", small, true, 60, 100, 7, 9, 1, -3, 80},
+        // A page one inch wide leaves no width at all: the font keeps one unit; 800 / 1 - 10.
+        {"no width", {.horzRes = 100, .vertRes = 800, .logPixelsX = 100, .logPixelsY = 100}, false, 0, 0, 1, 1, 0, 0,
+         790},
     };
     for (const Case& k : cases) {
         ListingView view;
