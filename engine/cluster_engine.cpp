@@ -13,27 +13,9 @@ constexpr Extended kScaleUnit = 0x1p8192L;     // 2^8192
 constexpr Extended kScaleUnitInv = 0x1p-8192L;
 constexpr int kScaleBits = 8192;
 
-// Per-pass layout derived from posHeavyCount: the slot range of each position.
-struct Layout {
-    int32_t n = 0;                              // positions
-    int32_t k = 0;                              // heavy slots
-    int32_t firstSlot[kMaxPositions + 1] = {};  // slots of position i: firstSlot[i] .. firstSlot[i+1]-1
-    int32_t slotPosition[kMaxHeavySlots] = {};
-};
+using Layout = SlotLayout;
 
-Layout makeLayout(const CalcWorkspace& ws, int32_t n) {
-    Layout lay;
-    lay.n = n;
-    int32_t k = 0;
-    for (int32_t i = 0; i < n; ++i) {
-        lay.firstSlot[i] = k;
-        for (int32_t h = 0; h < ws.posHeavyCount[i]; ++h) lay.slotPosition[k + h] = i;
-        k += ws.posHeavyCount[i];
-    }
-    lay.firstSlot[n] = k;
-    lay.k = k;
-    return lay;
-}
+Layout makeLayout(const CalcWorkspace& ws, int32_t n) { return makeSlotLayout(ws, n); }
 
 // Largest j ≤ limit with v[j] > 0, or -1.
 inline int32_t lastNonZero(const int32_t* v, int32_t limit) {
@@ -102,12 +84,12 @@ void computeLightCounts(CalcWorkspace& ws, const Layout& lay, int32_t from) {
     }
 }
 
-// First position whose heavy slots hold more atoms than the position has, or -1.
-int32_t firstOverfullPosition(const CalcWorkspace& ws, const Layout& lay) {
+// First position whose heavy slots in v hold more atoms than caps allows, or -1.
+int32_t firstOverfullPosition(const Layout& lay, const int32_t* caps, const int32_t* v) {
     for (int32_t i = 0; i < lay.n; ++i) {
         int32_t heavy = 0;
-        for (int32_t h = lay.firstSlot[i]; h < lay.firstSlot[i + 1]; ++h) heavy += ws.heavyCount[h];
-        if (heavy > ws.posAtoms[i]) return i;
+        for (int32_t h = lay.firstSlot[i]; h < lay.firstSlot[i + 1]; ++h) heavy += v[h];
+        if (heavy > caps[i]) return i;
     }
     return -1;
 }
@@ -162,85 +144,37 @@ Extended updateProbabilityFrom(CalcWorkspace& ws, const Layout& lay, Extended p,
     return p;
 }
 
-// Next valid species of the level in descending lexicographic order of heavyCount; false when the
-// level is exhausted. Blocks of vectors that share an invalid prefix before the last position's
-// slots are skipped in one step. changedFrom receives the lowest slot that changed; lightCount is
-// brought up to date, the probability is left to the caller.
+// Next valid species of the level; the light counts are brought up to date, the probability is
+// left to the caller.
 bool nextSpecies(CalcWorkspace& ws, PassState& st, int32_t& changedFrom) {
-    int32_t* hc = ws.heavyCount;
-    const int32_t k = st.lay.k;
-    const int32_t lastFirst = st.lay.firstSlot[st.lay.n - 1];
-    int32_t lowest;
-    if (hc[k - 1] == 0) {
-        const int32_t j = lastNonZero(hc, k - 2);
-        if (j < 0) return false;  // only the all-zero vector; never reached from level 1 on
-        --hc[j];
-        ++hc[j + 1];
-        lowest = j;
-    } else {
-        st.carry = hc[k - 1];
-        hc[k - 1] = 0;
-        lowest = k - 1;
-        for (;;) {
-            const int32_t j = lastNonZero(hc, k - 2);
-            if (j < 0) return false;
-            --hc[j];
-            hc[j + 1] += st.carry + 1;
-            st.carry = 0;
-            if (j < lowest) lowest = j;
-            bool moved = false;
-            while (firstOverfullPosition(ws, st.lay) >= 0) {
-                int32_t u = 0;
-                for (int32_t h = lastFirst; h < k; ++h) u += hc[h];
-                if (u == 0) {
-                    const int32_t jj = lastNonZero(hc, k - 2);
-                    --hc[jj];
-                    ++hc[jj + 1];
-                    if (jj < lowest) lowest = jj;
-                    continue;
-                }
-                st.carry = u;
-                for (int32_t h = lastFirst; h < k; ++h) hc[h] = 0;
-                if (lastFirst < lowest) lowest = lastFirst;
-                moved = true;
-                break;
-            }
-            if (!moved) break;
-        }
-    }
-    changedFrom = lowest;
-    computeLightCounts(ws, st.lay, st.lay.slotPosition[lowest]);
+    if (!nextSpeciesVector(st.lay, ws.posAtoms, ws.heavyCount, st.carry, changedFrom)) return false;
+    computeLightCounts(ws, st.lay, st.lay.slotPosition[changedFrom]);
     return true;
 }
 
-// First slot h such that every loss vector sharing lossHeavyCount[0..h] is invalid, or -1 when the
-// vector is valid: the loss may take no more of a slot than the precursor species holds, no more
-// heavy atoms of an element than it has atoms of it, and no more lightest atoms than the
-// precursor species has.
-int32_t firstInvalidLossSlot(const CalcWorkspace& ws, const Layout& lay) {
-    const int32_t* hc = ws.heavyCount;
-    const int32_t* lhc = ws.lossHeavyCount;
+// First slot h such that every split sharing v[0..h] is inadmissible, or -1 when v is admissible:
+// the part may take no more of a slot than the parent holds, no more heavy atoms of an element than
+// it has atoms of it, and no more lightest atoms than the parent has.
+int32_t firstInvalidSplitSlot(const Layout& lay, const int32_t* parent, const int32_t* parentAtoms,
+                              const int32_t* partAtoms, const int32_t* v) {
     for (int32_t i = 0; i < lay.n; ++i) {
-        int32_t precursorHeavy = 0;
-        int32_t lossHeavy = 0;
+        int32_t parentHeavy = 0;
+        int32_t partHeavy = 0;
         const int32_t end = lay.firstSlot[i + 1];
         for (int32_t h = lay.firstSlot[i]; h < end; ++h) {
-            precursorHeavy += hc[h];
-            lossHeavy += lhc[h];
-            if (lhc[h] > hc[h] || lossHeavy > ws.posAtoms2[i]) return h;
+            parentHeavy += parent[h];
+            partHeavy += v[h];
+            if (v[h] > parent[h] || partHeavy > partAtoms[i]) return h;
         }
-        if (end > lay.firstSlot[i] &&
-            ws.posAtoms2[i] - lossHeavy > ws.posAtoms[i] - precursorHeavy)
-            return end - 1;
+        if (end > lay.firstSlot[i] && partAtoms[i] - partHeavy > parentAtoms[i] - parentHeavy) return end - 1;
     }
     return -1;
 }
 
-// One successor step on lossHeavyCount: the next vector of the loss level, or the first of the
-// next lower level. False when every level is done.
-bool stepLossVector(CalcWorkspace& ws, PassState& st) {
-    int32_t* v = ws.lossHeavyCount;
-    const int32_t k = st.lay.k;
+// One successor step on v: the next vector of the level, or the first of the next lower level.
+// False when every level is done.
+bool stepSplitVector(const Layout& lay, int32_t* v, int32_t* levelStart) {
+    const int32_t k = lay.k;
     if (v[k - 1] == 0) {
         const int32_t j = lastNonZero(v, k - 2);
         if (j >= 0) {
@@ -259,32 +193,15 @@ bool stepLossVector(CalcWorkspace& ws, PassState& st) {
         }
     }
     // The level is exhausted: start the next lower one.
-    const int32_t j = lastNonZero(ws.lossLevelStart, k - 1);
+    const int32_t j = lastNonZero(levelStart, k - 1);
     if (j < 0) return false;
-    --ws.lossLevelStart[j];
-    for (int32_t h = 0; h < k; ++h) v[h] = ws.lossLevelStart[h];
+    --levelStart[j];
+    for (int32_t h = 0; h < k; ++h) v[h] = levelStart[h];
     return true;
 }
 
-// Next valid loss vector. The vectors are those of a plain successor walk with the invalid ones left
-// out; a vector invalid by its prefix up to slot h jumps to the last vector sharing that prefix, so
-// long runs of invalid vectors cost one step.
 bool nextLossVector(CalcWorkspace& ws, PassState& st) {
-    int32_t* v = ws.lossHeavyCount;
-    const int32_t k = st.lay.k;
-    for (;;) {
-        if (!stepLossVector(ws, st)) return false;
-        const int32_t h = firstInvalidLossSlot(ws, st.lay);
-        if (h < 0) return true;
-        if (h < k - 1) {
-            int32_t rest = 0;
-            for (int32_t s = h + 1; s < k; ++s) {
-                rest += v[s];
-                v[s] = 0;
-            }
-            v[k - 1] = rest;
-        }
-    }
+    return nextSplitVector(st.lay, ws.heavyCount, ws.posAtoms, ws.posAtoms2, ws.lossHeavyCount, ws.lossLevelStart);
 }
 
 // The species loop of one level of a Regular, Precursor or NeutralLoss pass, from the level's
@@ -396,6 +313,86 @@ int32_t countPolyElements(const Composition& comp) {
 }
 
 }  // namespace
+
+SlotLayout makeSlotLayout(const CalcWorkspace& ws, int32_t positionCount) {
+    SlotLayout lay;
+    lay.n = positionCount;
+    int32_t k = 0;
+    for (int32_t i = 0; i < positionCount; ++i) {
+        lay.firstSlot[i] = k;
+        for (int32_t h = 0; h < ws.posHeavyCount[i]; ++h) lay.slotPosition[k + h] = i;
+        k += ws.posHeavyCount[i];
+    }
+    lay.firstSlot[positionCount] = k;
+    lay.k = k;
+    return lay;
+}
+
+bool nextSpeciesVector(const SlotLayout& lay, const int32_t* caps, int32_t* v, int32_t& carry, int32_t& changedFrom) {
+    const int32_t k = lay.k;
+    const int32_t lastFirst = lay.firstSlot[lay.n - 1];
+    int32_t lowest;
+    if (v[k - 1] == 0) {
+        const int32_t j = lastNonZero(v, k - 2);
+        if (j < 0) return false;  // only the all-zero vector; never reached from level 1 on
+        --v[j];
+        ++v[j + 1];
+        lowest = j;
+    } else {
+        carry = v[k - 1];
+        v[k - 1] = 0;
+        lowest = k - 1;
+        for (;;) {
+            const int32_t j = lastNonZero(v, k - 2);
+            if (j < 0) return false;
+            --v[j];
+            v[j + 1] += carry + 1;
+            carry = 0;
+            if (j < lowest) lowest = j;
+            bool moved = false;
+            while (firstOverfullPosition(lay, caps, v) >= 0) {
+                int32_t u = 0;
+                for (int32_t h = lastFirst; h < k; ++h) u += v[h];
+                if (u == 0) {
+                    const int32_t jj = lastNonZero(v, k - 2);
+                    --v[jj];
+                    ++v[jj + 1];
+                    if (jj < lowest) lowest = jj;
+                    continue;
+                }
+                carry = u;
+                for (int32_t h = lastFirst; h < k; ++h) v[h] = 0;
+                if (lastFirst < lowest) lowest = lastFirst;
+                moved = true;
+                break;
+            }
+            if (!moved) break;
+        }
+    }
+    changedFrom = lowest;
+    return true;
+}
+
+// The vectors are those of the plain successor walk with the inadmissible ones left out; a vector
+// inadmissible by its prefix up to slot h jumps to the last vector sharing that prefix, so long runs
+// of inadmissible vectors cost one step.
+bool nextSplitVector(const SlotLayout& lay, const int32_t* parent, const int32_t* parentAtoms,
+                     const int32_t* partAtoms, int32_t* v, int32_t* levelStart) {
+    const int32_t k = lay.k;
+    for (;;) {
+        if (!stepSplitVector(lay, v, levelStart)) return false;
+        const int32_t h = firstInvalidSplitSlot(lay, parent, parentAtoms, partAtoms, v);
+        if (h < 0) return true;
+        if (h < k - 1) {
+            int32_t rest = 0;
+            for (int32_t s = h + 1; s < k; ++s) {
+                rest += v[s];
+                v[s] = 0;
+            }
+            v[k - 1] = rest;
+        }
+    }
+}
 
 int32_t prepareElements(CalcWorkspace& ws, int32_t positionCount, Composition& comp, const Composition* second) {
     const ElementTable& table = elementTable();

@@ -35,6 +35,31 @@ Extended initialProbability(CalcWorkspace& ws, int32_t positionCount);
 // (speciesFA, prevHeavyCount, prevLightCount); updates speciesShift and the previous-species arrays.
 Extended updateProbability(CalcWorkspace& ws, int32_t positionCount);
 
+// The heavy slots of each position after prepareElements.
+struct SlotLayout {
+    int32_t n = 0;                              // positions
+    int32_t k = 0;                              // heavy slots
+    int32_t firstSlot[kMaxPositions + 1] = {};  // slots of position i: firstSlot[i] .. firstSlot[i+1]-1
+    int32_t slotPosition[kMaxHeavySlots] = {};
+};
+
+SlotLayout makeSlotLayout(const CalcWorkspace& ws, int32_t positionCount);
+
+// The species successor on v: the next vector with the same total in descending lexicographic
+// order (slot 0 most significant) whose positions hold at most caps[i] heavy atoms, skipping in one
+// step every vector that shares an over-full prefix before the last position's slots. carry is the
+// successor's carry (0 at a level start). False when the level is exhausted; otherwise changedFrom
+// receives the lowest slot that changed.
+bool nextSpeciesVector(const SlotLayout& lay, const int32_t* caps, int32_t* v, int32_t& carry, int32_t& changedFrom);
+
+// The split successor on v (the part's heavy atoms per slot) with its level start: the next split of
+// the same total in descending lexicographic order, or, once the level is exhausted, the first of
+// the next lower total, down to the all-zero split. Only admissible splits are returned: v(s) ≤
+// parent(s), at most partAtoms(i) heavy atoms per position, and the part's lightest atoms no more
+// than the parent's (partAtoms(i) − v_i ≤ parentAtoms(i) − parent_i). False when every level is done.
+bool nextSplitVector(const SlotLayout& lay, const int32_t* parent, const int32_t* parentAtoms,
+                     const int32_t* partAtoms, int32_t* v, int32_t* levelStart);
+
 // A split weight carried with a binary scale: value = mantissa × 2^(8192 × scale). Binomials of
 // precursors with more than about 16400 atoms of one element exceed the extended range.
 struct SplitWeight {
