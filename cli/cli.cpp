@@ -20,6 +20,7 @@ const Command kCommands[] = {
     {"precursor", "precursor ion MS/MS scan: neutral fragment and product ion clusters", precursorCommand},
     {"neutral-loss", "neutral loss MS/MS scan: product ion and neutral fragment clusters", neutralLossCommand},
     {"product", "product ion MS/MS scan: product spectra of each precursor peak", productCommand},
+    {"msn", "MSn scan of 2 to 4 MS steps: product ion clusters of selected peaks", msnCommand},
 };
 
 void usage(std::ostream& os) {

@@ -21,5 +21,6 @@ int regularCommand(const std::vector<std::string>& args, std::ostream& out, std:
 int precursorCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int neutralLossCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int productCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int msnCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace mv::cli

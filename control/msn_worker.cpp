@@ -1,11 +1,16 @@
 #include "control/workers.h"
 
+#include "engine/msn_engine.h"
+
 namespace mv {
 
-// The MSn engine is not built yet; its scan completes at once with empty results.
-int msnWorker(CalcWorkspace&, const CalcCallbacks& callbacks) {
-    if (callbacks.complete) callbacks.complete(false);
-    return 0;
+// The engine polls the cancel request once per processed precursor species; a cancelled run keeps
+// what it reached and is reported as cancelled.
+int msnWorker(CalcWorkspace& ws, const CalcCallbacks& callbacks) {
+    runMsnEngine(ws, ws.ion.polyElemCount, ws.ion.comp, ws.loss.comp);
+    const bool cancelled = ws.cancelFlag;
+    if (callbacks.complete) callbacks.complete(cancelled);
+    return cancelled ? 1 : 0;
 }
 
 }  // namespace mv

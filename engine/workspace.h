@@ -4,6 +4,7 @@
 // results, with fixed capacities so that nothing is allocated per calculation.
 
 #include "engine/fpu.h"
+#include "engine/msn_tables.h"
 #include "isodata/formula.h"
 
 #include <atomic>
@@ -22,6 +23,8 @@ constexpr int kMaxListedRows = 166;
 constexpr int kMaxComponentEntries = 2000;
 constexpr int kComponentTextSize = 128;     // 127 characters and the terminating zero
 
+static_assert(kMsnListedRows == kMaxListedRows && kMsnComponentEntries == kMaxComponentEntries &&
+              kMsnComponentTextSize == kComponentTextSize, "MSn component lists mirror the final lists");
 static_assert((kMaxMaxPrecursorPeak + 1) * (kMaxMaxPrecursorPeak + 2) / 2 <= kPeakSlotCount);
 
 struct CalcWorkspace {
@@ -98,6 +101,30 @@ struct CalcWorkspace {
     Extended lossWeightSum = 0;
     // Product: weights per loss shift, relative to a power of two chosen per precursor species.
     Extended lossWeight[kLossWeightCount] = {};
+
+    // --- MSn state ---
+    // Heavy-slot vectors of the split levels: product species and the parts lost at levels 2 and 3.
+    int32_t product1Heavy[kMaxHeavySlots] = {};
+    int32_t loss2Heavy[kMaxHeavySlots] = {};
+    int32_t loss2LevelStart[kMaxHeavySlots] = {};
+    int32_t product2Heavy[kMaxHeavySlots] = {};
+    int32_t loss3Heavy[kMaxHeavySlots] = {};
+    int32_t loss3LevelStart[kMaxHeavySlots] = {};
+    int32_t product3Heavy[kMaxHeavySlots] = {};
+    int32_t product1Shift = 0;
+    int32_t loss2Shift = 0;
+    int32_t product2Shift = 0;
+    int32_t loss3Shift = 0;
+    int32_t product3Shift = 0;
+    ScaledReal splitWeight1;
+    ScaledReal splitWeight2;
+    ScaledReal splitWeight3;
+    // With lossWeight as mantissas, the MSn weight pool of 1280 extended-range values.
+    int32_t lossWeightScale[kLossWeightCount] = {};
+    int32_t lossWeightSumScale = 0;
+    SplitCompTable splitComps;
+    CompWeightList gen1CompLists;
+    CompWeightList gen2CompLists;
 
     // --- Component tables ---
     int32_t firstListedPeak = 0;
