@@ -1,0 +1,70 @@
+#include "app/qt_prompter.h"
+
+#include "app/form_dialog.h"
+#include "app/settings.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace mv {
+
+namespace {
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
+
+QMessageBox::StandardButton ask(QWidget* parent, QMessageBox::Icon icon, const std::string& text,
+                                QMessageBox::StandardButtons buttons) {
+    QMessageBox box(icon, messageBoxTitle(), q(text), buttons, parent);
+    box.setObjectName(QStringLiteral("messageBox"));
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+}  // namespace
+
+QStringList qtNameFilters(const std::string& filter) {
+    const QStringList parts = q(filter).split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        if (parts[i].isEmpty()) break;
+        QString name = parts[i];
+        // "*.*" means every file in the framework, "*" in Qt.
+        name.replace(QStringLiteral("(*.*)"), QStringLiteral("(*)"));
+        filters << name;
+    }
+    return filters;
+}
+
+void QtPrompter::message(const std::string& text) { ask(parent_, QMessageBox::Warning, text, QMessageBox::Ok); }
+
+bool QtPrompter::retryCancel(const std::string& text) {
+    return ask(parent_, QMessageBox::Warning, text, QMessageBox::Retry | QMessageBox::Cancel) == QMessageBox::Retry;
+}
+
+bool QtPrompter::yesNo(const std::string& text) {
+    return ask(parent_, QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+bool QtPrompter::runForm(Form& form) {
+    FormDialog dialog(form, parent_);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+std::optional<std::string> QtPrompter::savePath(const std::string& defaultName, const std::string& filter,
+                                                const std::string& defaultExtension) {
+    QFileDialog dialog(parent_, QStringLiteral("Save As"));
+    dialog.setObjectName(QStringLiteral("saveDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(qtNameFilters(filter));
+    dialog.setDefaultSuffix(q(defaultExtension));
+    const QString folder = settings::saveFolder();
+    if (!folder.isEmpty() && QFileInfo(folder).isDir()) dialog.setDirectory(folder);
+    dialog.selectFile(q(defaultName));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    const QString path = dialog.selectedFiles().constFirst();
+    settings::setSaveFolder(QFileInfo(path).absolutePath());
+    return path.toStdString();
+}
+
+}  // namespace mv
