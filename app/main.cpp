@@ -8,8 +8,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     mv::settings::registerKey();
     QGuiApplication::setDesktopFileName(QStringLiteral("marvolen"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/marvolen.svg")));
     mv::MainWindow window;
+    QApplication::setWindowIcon(window.windowIcon());
     window.showMaximized();
     return app.exec();
 }

@@ -19,6 +19,9 @@
 #include <QToolBar>
 #include <QWhatsThis>
 
+// The icons and help pages live in the library; a static library's resources need registering.
+static void initResources() { Q_INIT_RESOURCE(marvolen); }
+
 namespace mv {
 
 namespace {
@@ -30,6 +33,7 @@ const QString kIdleMessage = QStringLiteral("Ready");
 MainWindow::MainWindow(std::unique_ptr<Prompter> prompter, QWidget* parent)
     : QMainWindow(parent), prompter_(std::move(prompter)) {
     setObjectName(QStringLiteral("mainWindow"));
+    initResources();
     if (!prompter_) prompter_ = std::make_unique<QtPrompter>(this);
     setWindowIcon(QIcon(QStringLiteral(":/icons/marvolen.svg")));
     view_ = new ResultView(doc_, workspace(), *prompter_, this);
