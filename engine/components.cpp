@@ -95,7 +95,7 @@ FormulaText buildComponentFormula(const CalcWorkspace& ws, int32_t positionCount
                 bestPos = i;
             }
         for (int32_t m = 0; m < monoElemCount && m < kMaxMonoElements; ++m)
-            if (!monoDone[m] && monoElem[m] < bestElem) {
+            if (!monoDone[m] && monoElem[m] >= 0 && monoElem[m] < bestElem) {
                 bestElem = monoElem[m];
                 bestPos = -1;
                 bestMono = m;
