@@ -128,8 +128,8 @@ struct CalcWorkspace {
 
     // --- Component tables ---
     int32_t firstListedPeak = 0;
-    int32_t lastListedPeak = 0;
-    int32_t maxIonsPerPeak = 25;
+    int32_t lastListedPeak = 20;
+    int32_t maxIonsPerPeak = 0;
     int32_t peakCompCount[kMaxListedRows] = {};
     int32_t peakCompMinIndex[kMaxListedRows] = {};
     double peakCompMinFA[kMaxListedRows] = {};
