@@ -1,5 +1,6 @@
 #include "cli/calc_command.h"
 #include "cli/cli.h"
+#include "tests/support/cli_run.h"
 
 #include <gtest/gtest.h>
 
@@ -12,27 +13,14 @@
 namespace mv::cli {
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
+using Outcome = test::CliResult;
 
 Outcome cli(std::vector<std::string> args) {
     args.push_back("--no-progress");
-    std::ostringstream out, err;
-    const int status = run(args, out, err);
-    return {status, out.str(), err.str()};
+    return test::runCli(args);
 }
 
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> result;
-    size_t start = 0;
-    for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
-        result.push_back(text.substr(start, end - start));
-    EXPECT_EQ(start, text.size()) << "text after the last line end";
-    return result;
-}
+inline std::vector<std::string> lines(const std::string& text) { return test::crlfLines(text); }
 
 // The FA column of the peak lines that follow each "F Ion" heading, and each table's total line.
 struct Table {

@@ -1,4 +1,5 @@
 #include "cli/cli.h"
+#include "tests/support/cli_run.h"
 
 #include <gtest/gtest.h>
 
@@ -7,25 +8,9 @@
 namespace mv::cli {
 namespace {
 
-struct Result {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Result runCli(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    const int status = run(args, out, err);
-    return {status, out.str(), err.str()};
-}
-
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> result;
-    size_t start = 0;
-    for (size_t p; (p = text.find("\r\n", start)) != std::string::npos; start = p + 2)
-        result.push_back(text.substr(start, p - start));
-    return result;
-}
+using Result = test::CliResult;
+using test::runCli;
+inline std::vector<std::string> lines(const std::string& text) { return test::crlfLines(text); }
 
 TEST(CliRegular, WritesTheDataSetOfGlucose) {
     const Result r = runCli({"regular", "C6H12O6", "--no-progress"});

@@ -1,4 +1,5 @@
 #include "cli/cli.h"
+#include "tests/support/cli_run.h"
 
 #include <gtest/gtest.h>
 
@@ -18,26 +19,9 @@
 namespace mv::cli {
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Outcome cli(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    const int status = run(args, out, err);
-    return {status, out.str(), err.str()};
-}
-
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> result;
-    size_t start = 0;
-    for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
-        result.push_back(text.substr(start, end - start));
-    EXPECT_EQ(start, text.size()) << "text after the last line end";
-    return result;
-}
+using Outcome = test::CliResult;
+inline Outcome cli(const std::vector<std::string>& args) { return test::runCli(args); }
+inline std::vector<std::string> lines(const std::string& text) { return test::crlfLines(text); }
 
 // One peak table of a data-set file: the FA column of its lines and its total line.
 struct Table {

@@ -1,4 +1,5 @@
 #include "cli/cli.h"
+#include "tests/support/cli_run.h"
 
 #include <gtest/gtest.h>
 
@@ -8,17 +9,8 @@
 namespace mv::cli {
 namespace {
 
-struct Result {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Result runCli(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    const int status = run(args, out, err);
-    return {status, out.str(), err.str()};
-}
+using Result = test::CliResult;
+using test::runCli;
 
 std::vector<std::string> splitLines(const std::string& text) {
     std::vector<std::string> lines;
