@@ -109,6 +109,53 @@ int emit(const std::string& bytes, const std::string& outputPath, std::ostream& 
     return kExitOk;
 }
 
+CalcOption fieldOption(const char* name, const char* valueName, std::string help,
+                       std::vector<std::pair<int, int>> fields, bool required) {
+    return {name, valueName, std::move(help),
+            [name, fields = std::move(fields)](const std::string& v, CalcArguments& a) {
+                for (const auto& [form, field] : fields) setField(a, form, field, v, name);
+                return std::string();
+            },
+            required};
+}
+
+CalcOption chargeOption(int form, int field) {
+    return fieldOption("--charge", "Z", "ion (precursor) charge, a non-zero integer (default 1); m/z uses |Z|",
+                       {{form, field}});
+}
+
+CalcOption stopOption(int form, int field) {
+    return fieldOption("--stop-fa", "F", "total fractional abundance at which to stop, 0.5 to 0.99999 (default 0.9999)",
+                       {{form, field}});
+}
+
+CalcOption componentsOption(int form, int checkField, int firstField, int lastField, const char* help) {
+    return {"--components", "FIRST:LAST", help, [=](const std::string& v, CalcArguments& a) {
+                setField(a, form, checkField, "1", "--components");
+                return setRange(a, form, firstField, lastField, v, "--components");
+            }};
+}
+
+CalcOption maxIonsOption(int form, int field) {
+    return fieldOption("--max-ions", "N", "most component ions listed per peak, 12 to 500 (default 25)",
+                       {{form, field}});
+}
+
+CalcOption userElementOption(const char* where, bool componentsPossible) {
+    static const std::string kWithComponents =
+        "                             each HEAVY a mass-number increment (or, with --components, the\n"
+        "                             isotope's exact mass) and FA its fractional abundance; the lightest\n"
+        "                             isotope takes the rest. Repeat for each user element.";
+    static const std::string kWithout =
+        "                             each HEAVY a mass-number increment and FA its fractional abundance;\n"
+        "                             the lightest isotope takes the rest. Repeat for each user element.";
+    const std::string help = std::string("isotope data of a user element Jx, Jy, Jz, Qx, Qy or Qz in the ") + where +
+           ":\n                             Jx=LIGHT[,HEAVY:FA]... with LIGHT the lightest isotope's exact mass,\n" +
+           (componentsPossible ? kWithComponents : kWithout);
+    return {"--user-element", "SPEC", help,
+            [](const std::string& v, CalcArguments& a) { return setUserElement(a, v); }};
+}
+
 void setField(CalcArguments& args, int form, int field, const std::string& text, const std::string& option,
               int subject) {
     args.fields[{form, subject}].emplace_back(field, text);
@@ -247,6 +294,7 @@ int runCalcCommand(const CalcCommandSpec& spec, const std::vector<std::string>& 
                 err << error << '\n';
                 return kExitRefused;
             }
+            args.given[option->name] = value;
             continue;
         }
         if (haveFormula) {
@@ -260,6 +308,17 @@ int runCalcCommand(const CalcCommandSpec& spec, const std::vector<std::string>& 
         err << "marvolen-cli " << spec.name << ": a formula is needed (see --help)\n";
         return kExitRefused;
     }
+    for (const auto& o : spec.options)
+        if (o.required && !args.given.count(o.name)) {
+            err << "marvolen-cli " << spec.name << ": " << o.name << " is needed: " << o.name << ' ' << o.valueName
+                << " (see --help)\n";
+            return kExitRefused;
+        }
+    if (spec.check)
+        if (std::string error = spec.check(args); !error.empty()) {
+            err << "marvolen-cli " << spec.name << ": " << error << '\n';
+            return kExitRefused;
+        }
 
     CalcWorkspace& ws = workspace();
     CalcSession session;

@@ -3,6 +3,7 @@
 #include "base/scan_type.h"
 
 #include <iosfwd>
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -27,15 +28,17 @@ struct CalcArguments {
     bool progress = true;
     std::string outputPath;  // -o FILE: write there instead of standard output
     std::string format = "data";  // --format: "data" (the data-set file) or "listing" (the view's text)
+    std::map<std::string, std::string> given;  // each option given, with its (last) value
 };
 
 // One option of a calculation command.
 struct CalcOption {
     const char* name;       // e.g. "--charge"
     const char* valueName;  // e.g. "Z"; nullptr for a flag
-    const char* help;
+    std::string help;
     // Puts the value into args; returns an error text, or an empty string when accepted.
-    std::string (*apply)(const std::string& value, CalcArguments& args);
+    std::function<std::string(const std::string& value, CalcArguments& args)> apply;
+    bool required = false;
 };
 
 // A calculation command's description, used for both parsing and --help.
@@ -47,6 +50,8 @@ struct CalcCommandSpec {
     int formulaForm;        // form and field the positional FORMULA fills
     int formulaField;
     std::vector<CalcOption> options;
+    // Checks of the options given taken together, once all are read: an error text or empty.
+    std::function<std::string(const CalcArguments&)> check;
 };
 
 // Parses the arguments, runs the calculation and prints the data-set file on out. Refusals print
@@ -61,6 +66,18 @@ void setStopBeforeCalculation(bool stop);
 // Writes a command's result to outputPath, or to out when it is empty; a failed write is reported
 // on err with the file's name and answers kExitFailure.
 int emit(const std::string& bytes, const std::string& outputPath, std::ostream& out, std::ostream& err);
+
+// Option table entries. A field option puts its value into each (form, field) listed.
+CalcOption fieldOption(const char* name, const char* valueName, std::string help,
+                       std::vector<std::pair<int, int>> fields, bool required = false);
+CalcOption chargeOption(int form, int field);
+CalcOption stopOption(int form, int field);
+// --components FIRST:LAST ticks the listing check box and fills the range fields.
+CalcOption componentsOption(int form, int checkField, int firstField, int lastField, const char* help);
+CalcOption maxIonsOption(int form, int field);
+// --user-element; accurate tells whether the command may list components, where HEAVY is an exact
+// mass instead of a mass-number increment.
+CalcOption userElementOption(const char* where, bool componentsPossible);
 
 // Helpers for option tables.
 void setField(CalcArguments& args, int form, int field, const std::string& text, const std::string& option,

@@ -1,5 +1,6 @@
 #include "base/form.h"
 #include "base/textfmt.h"
+#include "cli/calc_command.h"
 #include "cli/cli.h"
 #include "cli/cli_prompter.h"
 #include "isodata/formula.h"
@@ -13,7 +14,7 @@ namespace mv::cli {
 namespace {
 
 const char* const kFormulaHelp =
-    "Usage: marvolen-cli formula FORMULA [--charge Z] [--scan TYPE]\n"
+    "Usage: marvolen-cli formula FORMULA [--charge Z] [--scan TYPE] [-o FILE]\n"
     "Parses and checks an ion formula and shows its composition and the mass of its [A+0]\n"
     "species (every atom its lightest isotope) less the electrons of its charge.\n"
     "\n"
@@ -26,6 +27,7 @@ const char* const kFormulaHelp =
     "  --charge Z    the ion's charge, a non-zero integer; negative for anions (default 1)\n"
     "  --scan TYPE   the calculation the formula is checked for: regular (default), precursor,\n"
     "                neutral-loss, product or msn; every scan has the same limits\n"
+    "  -o, --output FILE  write to FILE instead of standard output\n"
     "  --help        show this help\n"
     "\n"
     "Output: the formula text, the polyisotopic and the monoisotopic elements with their counts,\n"
@@ -63,6 +65,7 @@ int formulaCommand(const std::vector<std::string>& args, std::ostream& out, std:
     std::optional<std::string> formula;
     std::optional<std::string> chargeText;
     std::optional<std::string> scanText;
+    std::optional<std::string> outputPath;
     bool optionsEnded = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -74,10 +77,13 @@ int formulaCommand(const std::vector<std::string>& args, std::ostream& out, std:
             optionsEnded = true;
             continue;
         }
-        if (!optionsEnded && a.rfind("--", 0) == 0) {
+        if (!optionsEnded && (a.rfind("--", 0) == 0 || a == "-o")) {
             const size_t eq = a.find('=');
-            const std::string name = a.substr(0, eq);
-            std::optional<std::string>* target = name == "--charge" ? &chargeText : name == "--scan" ? &scanText : nullptr;
+            const std::string name = a == "-o" ? "--output" : a.substr(0, eq);
+            std::optional<std::string>* target = name == "--charge" ? &chargeText
+                                                 : name == "--scan"  ? &scanText
+                                                 : name == "--output" ? &outputPath
+                                                                      : nullptr;
             if (!target) return refuse(err, "unknown option '" + name + "'");
             if (*target) return refuse(err, name + " is given more than once");
             if (eq != std::string::npos) {
@@ -93,6 +99,7 @@ int formulaCommand(const std::vector<std::string>& args, std::ostream& out, std:
         formula = a;
     }
     if (!formula) return refuse(err, "no formula given");
+    if (outputPath && outputPath->empty()) return refuse(err, "the output file name is empty");
 
     int charge = 1;
     if (chargeText) {
@@ -138,12 +145,12 @@ int formulaCommand(const std::vector<std::string>& args, std::ostream& out, std:
     const double massA0 = checkComposition(comp, charge, kElectronMass, scan, ion, polyAtoms, prompter);
     if (massA0 == 0) return kExitRefused;
 
-    out << "Formula: " << formatComposition(parsed) << '\n'
-        << "Polyisotopic: " << elementList(parsed, true) << '\n'
-        << "Monoisotopic: " << elementList(parsed, false) << '\n'
-        << "Polyisotopic atoms: " << ion.polyAtomTotal << '\n'
-        << formatC("[A+0] mass: %.6f", massA0) << '\n';
-    return kExitOk;
+    const std::string text = "Formula: " + formatComposition(parsed) + '\n' +
+                             "Polyisotopic: " + elementList(parsed, true) + '\n' +
+                             "Monoisotopic: " + elementList(parsed, false) + '\n' +
+                             formatC("Polyisotopic atoms: %d\n", ion.polyAtomTotal) +
+                             formatC("[A+0] mass: %.6f\n", massA0);
+    return emit(text, outputPath.value_or(""), out, err);
 }
 
 }  // namespace mv::cli

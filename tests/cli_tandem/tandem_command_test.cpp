@@ -309,9 +309,9 @@ TEST(TandemCommands, HostileArgumentsAreRefusedClearly) {
         std::vector<std::string> args;
         std::string err;
     } cases[] = {
-        {{pr, "C6H12O6"}, "marvolen-cli precursor: the product ion is needed: --product FORMULA (see --help)\n"},
+        {{pr, "C6H12O6"}, "marvolen-cli precursor: --product is needed: --product FORMULA (see --help)\n"},
         {{nl, "C6H12O6", "--charge", "--product"},
-         "marvolen-cli neutral-loss: the product ion is needed: --product FORMULA (see --help)\n"},
+         "marvolen-cli neutral-loss: --product is needed: --product FORMULA (see --help)\n"},
         {{pd, "C6H12O6", "--product"}, "marvolen-cli product: --product needs a value FORMULA\n"},
         {{pd, "--product", "C6H10O5"}, "marvolen-cli product: a formula is needed (see --help)\n"},
         {{pr, "", "--product", "C6H10O5"}, "Formula Entry Error\n"},
