@@ -156,6 +156,11 @@ CalcOption userElementOption(const char* where, bool componentsPossible) {
             [](const std::string& v, CalcArguments& a) { return setUserElement(a, v); }};
 }
 
+std::string excerpt(const std::string& text) {
+    constexpr size_t kMaxQuoted = 400;  // longer than any field takes, far shorter than argv allows
+    return text.size() <= kMaxQuoted ? text : text.substr(0, kMaxQuoted - 3) + "...";
+}
+
 void setField(CalcArguments& args, int form, int field, const std::string& text, const std::string& option,
               int subject) {
     args.fields[{form, subject}].emplace_back(field, text);
@@ -179,7 +184,7 @@ std::string setUserElement(CalcArguments& args, const std::string& value) {
     int element = -1;
     for (int e = kFirstUserElement; e < kElementCount; ++e)
         if (ElementTable::symbol(e) == symbol) element = e;
-    if (element < 0) return "--user-element: '" + symbol + "' is not a user element (Jx, Jy, Jz, Qx, Qy or Qz)";
+    if (element < 0) return "--user-element: '" + excerpt(symbol) + "' is not a user element (Jx, Jy, Jz, Qx, Qy or Qz)";
     if (args.userElements.count(element)) return "--user-element: " + symbol + " is given twice";
     CalcArguments::UserElement data;
     std::string rest = value.substr(eq + 1);
@@ -245,13 +250,13 @@ int runCalcCommand(const CalcCommandSpec& spec, const std::vector<std::string>& 
                 return kExitRefused;
             }
             if (args.format != "data" && args.format != "listing") {
-                err << "marvolen-cli " << spec.name << ": --format is data or listing, not '" << args.format << "'\n";
+                err << "marvolen-cli " << spec.name << ": --format is data or listing, not '" << excerpt(args.format) << "'\n";
                 return kExitRefused;
             }
             continue;
         }
         if (a == "-o" || a == "--output" || a.rfind("--output=", 0) == 0) {
-            if (a.size() > 9) {
+            if (a.rfind("--output=", 0) == 0) {  // an empty --output= must not take the next argument
                 args.outputPath = a.substr(9);
             } else if (i + 1 < argv.size()) {
                 args.outputPath = argv[++i];
@@ -261,6 +266,10 @@ int runCalcCommand(const CalcCommandSpec& spec, const std::vector<std::string>& 
             }
             if (args.outputPath.empty()) {
                 err << "marvolen-cli " << spec.name << ": the output file name is empty\n";
+                return kExitRefused;
+            }
+            if (args.outputPath.find('\0') != std::string::npos) {  // the system would cut the name there
+                err << "marvolen-cli " << spec.name << ": the output file name contains a NUL character\n";
                 return kExitRefused;
             }
             continue;
@@ -277,7 +286,7 @@ int runCalcCommand(const CalcCommandSpec& spec, const std::vector<std::string>& 
             for (const auto& o : spec.options)
                 if (name == o.name) option = &o;
             if (!option) {
-                err << "marvolen-cli " << spec.name << ": unknown option '" << name << "' (see --help)\n";
+                err << "marvolen-cli " << spec.name << ": unknown option '" << excerpt(name) << "' (see --help)\n";
                 return kExitRefused;
             }
             if (option->valueName && !inlineValue) {
@@ -298,7 +307,7 @@ int runCalcCommand(const CalcCommandSpec& spec, const std::vector<std::string>& 
             continue;
         }
         if (haveFormula) {
-            err << "marvolen-cli " << spec.name << ": only one formula may be given ('" << a << "' is extra)\n";
+            err << "marvolen-cli " << spec.name << ": only one formula may be given ('" << excerpt(a) << "' is extra)\n";
             return kExitRefused;
         }
         setField(args, spec.formulaForm, spec.formulaField, a, "FORMULA");
@@ -346,7 +355,7 @@ int runCalcCommand(const CalcCommandSpec& spec, const std::vector<std::string>& 
         if (const auto failure = validateForm(form)) {
             err << failure->message << '\n';
             if (const auto opt = args.optionOf.find({form.resourceId, failure->fieldId}); opt != args.optionOf.end())
-                err << "(the value of " << opt->second << ": '" << form.field(failure->fieldId).text << "')\n";
+                err << "(the value of " << opt->second << ": '" << excerpt(form.field(failure->fieldId).text) << "')\n";
             return false;
         }
         return true;

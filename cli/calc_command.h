@@ -79,6 +79,9 @@ CalcOption maxIonsOption(int form, int field);
 // mass instead of a mass-number increment.
 CalcOption userElementOption(const char* where, bool componentsPossible);
 
+// An argument as a message quotes it: a long one is cut, so that a refusal stays readable.
+std::string excerpt(const std::string& text);
+
 // Helpers for option tables.
 void setField(CalcArguments& args, int form, int field, const std::string& text, const std::string& option,
               int subject = 0);

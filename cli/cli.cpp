@@ -1,5 +1,7 @@
 #include "cli/cli.h"
 
+#include "cli/calc_command.h"
+
 #include <functional>
 #include <map>
 #include <ostream>
@@ -47,7 +49,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     }
     for (const auto& c : kCommands)
         if (args[0] == c.name) return c.run(std::vector<std::string>(args.begin() + 1, args.end()), out, err);
-    err << "marvolen-cli: unknown command '" << args[0] << "'\n";
+    err << "marvolen-cli: unknown command '" << excerpt(args[0]) << "'\n";
     usage(err);
     return kExitRefused;
 }

@@ -84,7 +84,7 @@ int formulaCommand(const std::vector<std::string>& args, std::ostream& out, std:
                                                  : name == "--scan"  ? &scanText
                                                  : name == "--output" ? &outputPath
                                                                       : nullptr;
-            if (!target) return refuse(err, "unknown option '" + name + "'");
+            if (!target) return refuse(err, "unknown option '" + excerpt(name) + "'");
             if (*target) return refuse(err, name + " is given more than once");
             if (eq != std::string::npos) {
                 *target = a.substr(eq + 1);
@@ -95,23 +95,25 @@ int formulaCommand(const std::vector<std::string>& args, std::ostream& out, std:
             }
             continue;
         }
-        if (formula) return refuse(err, "one formula only; '" + a + "' is one too many");
+        if (formula) return refuse(err, "one formula only; '" + excerpt(a) + "' is one too many");
         formula = a;
     }
     if (!formula) return refuse(err, "no formula given");
     if (outputPath && outputPath->empty()) return refuse(err, "the output file name is empty");
+    if (outputPath && outputPath->find('\0') != std::string::npos)  // the system would cut the name there
+        return refuse(err, "the output file name contains a NUL character");
 
     int charge = 1;
     if (chargeText) {
         const auto value = parseIntegerText(*chargeText);
-        if (!value) return refuse(err, "--charge must be an integer, not '" + *chargeText + "'");
+        if (!value) return refuse(err, "--charge must be an integer, not '" + excerpt(*chargeText) + "'");
         charge = *value;
     }
     ScanType scan = ScanType::Regular;
     if (scanText) {
         const auto value = scanTypeNamed(*scanText);
         if (!value)
-            return refuse(err, "--scan must be regular, precursor, neutral-loss, product or msn, not '" + *scanText + "'");
+            return refuse(err, "--scan must be regular, precursor, neutral-loss, product or msn, not '" + excerpt(*scanText) + "'");
         scan = *value;
     }
 

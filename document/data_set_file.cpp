@@ -294,6 +294,8 @@ std::string failureMessage(const std::string& path, int error) {
 }  // namespace
 
 std::optional<std::string> writeTextFile(const std::string& path, std::string_view bytes) {
+    // The system would take the name only up to a NUL and write another file.
+    if (const size_t nul = path.find('\0'); nul != std::string::npos) return failureMessage(path.substr(0, nul), EINVAL);
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) return failureMessage(path, errno);
     size_t done = 0;
