@@ -4,6 +4,7 @@
 #include "app/settings.h"
 
 #include <QFileDialog>
+#include <QFileIconProvider>
 #include <QFileInfo>
 #include <QMessageBox>
 
@@ -19,6 +20,16 @@ QMessageBox::StandardButton ask(QWidget* parent, QMessageBox::Icon icon, const s
     box.setObjectName(QStringLiteral("messageBox"));
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
+
+// Names file types by their suffix only. The default provider reads the start of files of unknown
+// type to find their kind, which blocks on a pipe or a device file in the folder shown.
+class SuffixIconProvider : public QFileIconProvider {
+public:
+    QString type(const QFileInfo& info) const override {
+        if (info.isDir()) return QStringLiteral("Folder");
+        return info.suffix().isEmpty() ? QStringLiteral("File") : info.suffix().toUpper() + QStringLiteral(" File");
+    }
+};
 
 }  // namespace
 
@@ -58,6 +69,8 @@ std::optional<std::string> QtPrompter::savePath(const std::string& defaultName, 
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(qtNameFilters(filter));
     dialog.setDefaultSuffix(q(defaultExtension));
+    static SuffixIconProvider icons;
+    dialog.setIconProvider(&icons);
     const QString folder = settings::saveFolder();
     if (!folder.isEmpty() && QFileInfo(folder).isDir()) dialog.setDirectory(folder);
     dialog.selectFile(q(defaultName));
