@@ -69,6 +69,8 @@ QWidget* FormDialog::makeFieldWidget(const Field& f) {
     } else {
         auto* edit = new QLineEdit(q(f.text), this);
         if (f.kind != FieldKind::Text) edit->setMaximumWidth(160);
+        // As the framework's limit on an edit: typing stops at the limit.
+        if (f.kind == FieldKind::Text && f.maxChars > 0) edit->setMaxLength(f.maxChars);
         w = edit;
     }
     w->setObjectName(fieldObjectName(f.id));
