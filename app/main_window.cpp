@@ -62,7 +62,9 @@ MainWindow::MainWindow(std::unique_ptr<Prompter> prompter, QWidget* parent)
     updateCommands();
 }
 
-MainWindow::~MainWindow() = default;
+// The view outlives this body (it is a child widget), the prompter and document do not: a running
+// calculation is stopped while everything it may call back into still exists.
+MainWindow::~MainWindow() { view_->abandonCalculation(); }
 
 QAction* MainWindow::action(int commandId) const {
     const auto it = actions_.find(commandId);
