@@ -6,11 +6,13 @@
 #include "control/parameter_entry.h"
 #include "control/workers.h"
 #include "display/listing.h"
+#include "display/profile.h"
 #include "document/data_set_file.h"
 #include "document/store_data_set.h"
 #include "engine/components.h"
 #include "isodata/element_table.h"
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <ostream>
@@ -217,6 +219,8 @@ void printHelp(const CalcCommandSpec& spec, std::ostream& out) {
            "  --no-progress              do not show the running total on a terminal\n"
            "  --format data|listing      data: the data-set file (default); listing: the text listing\n"
            "                             as the window shows it, superscripts marked ^ and subscripts _\n"
+           "  --spectrum unit|R          with --components: the spectrum file of the plotted profile at\n"
+           "                             unit mass resolution or resolution R (100 to 1000000)\n"
            "  -h, --help                 show this help\n\n"
            "The data set is written to standard output exactly as File Save writes it. A refused input\n"
            "prints its message on standard error and exits with status 2. Ctrl+C stops the calculation\n"
@@ -251,6 +255,21 @@ int runCalcCommand(const CalcCommandSpec& spec, const std::vector<std::string>& 
             }
             if (args.format != "data" && args.format != "listing") {
                 err << "marvolen-cli " << spec.name << ": --format is data or listing, not '" << excerpt(args.format) << "'\n";
+                return kExitRefused;
+            }
+            continue;
+        }
+        if (a == "--spectrum" || a.rfind("--spectrum=", 0) == 0) {
+            if (a.size() > 10) {
+                args.spectrum = a.substr(11);
+            } else if (i + 1 < argv.size()) {
+                args.spectrum = argv[++i];
+            } else {
+                err << "marvolen-cli " << spec.name << ": --spectrum needs a value unit or a resolution\n";
+                return kExitRefused;
+            }
+            if (args.spectrum.empty()) {
+                err << "marvolen-cli " << spec.name << ": --spectrum needs a value unit or a resolution\n";
                 return kExitRefused;
             }
             continue;
@@ -329,6 +348,37 @@ int runCalcCommand(const CalcCommandSpec& spec, const std::vector<std::string>& 
             return kExitRefused;
         }
 
+    // The resolution is checked by the dialog's own validation before anything is calculated.
+    ResolutionChoice resolution;
+    if (!args.spectrum.empty()) {
+        const bool listing = std::any_of(spec.options.begin(), spec.options.end(),
+                                         [](const CalcOption& o) { return std::string(o.name) == "--components"; });
+        if (!listing) {
+            err << "marvolen-cli " << spec.name << ": --spectrum is not available: this scan lists no component ions\n";
+            return kExitRefused;
+        }
+        if (!args.given.count("--components")) {
+            err << "marvolen-cli " << spec.name
+                << ": --spectrum needs --components FIRST:LAST, since the spectrum is built from the listed component ions\n";
+            return kExitRefused;
+        }
+        if (args.format == "listing") {
+            err << "marvolen-cli " << spec.name << ": --spectrum prints the spectrum file and cannot be combined with --format listing\n";
+            return kExitRefused;
+        }
+        Form form = resolutionForm();
+        if (args.spectrum != "unit") {
+            form.setCheck(ResolDlg::kUnitMass, false);
+            form.setCheck(ResolDlg::kUserSelected, true);
+            form.setText(ResolDlg::kResolution, args.spectrum);
+        }
+        if (const auto failure = validateForm(form)) {
+            err << failure->message << "\n(the value of --spectrum: '" << excerpt(args.spectrum) << "')\n";
+            return kExitRefused;
+        }
+        resolution = readResolution(form);
+    }
+
     CalcWorkspace& ws = workspace();
     CalcSession session;
     resetStoredParameters(ws);
@@ -395,6 +445,16 @@ int runCalcCommand(const CalcCommandSpec& spec, const std::vector<std::string>& 
     DataSet data;
     storeDataSet(data, ws, session);
     if (ws.listComponentsOption) finishComponentLists(ws);
+    if (!args.spectrum.empty()) {
+        PlotProfile& profile = plotProfile();
+        if (!buildProfile(data, resolution, profile)) {
+            err << kNothingToPlot << '\n';
+            return kExitRefused;
+        }
+        attachProfile(data, profile);
+        data.spectrumMode = true;
+        return emit(renderSpectrumFile(data), args.outputPath, out, err);
+    }
     if (args.format == "listing") return emit(renderListingText(data, ws), args.outputPath, out, err);
     return emit(renderDataSetFile(data), args.outputPath, out, err);
 }

@@ -28,6 +28,8 @@ struct CalcArguments {
     bool progress = true;
     std::string outputPath;  // -o FILE: write there instead of standard output
     std::string format = "data";  // --format: "data" (the data-set file) or "listing" (the view's text)
+    std::string spectrum;  // --spectrum: empty, "unit" or a resolution; prints the spectrum file
+    std::string exportPath;  // --export FILE.emf: also writes the plot as an enhanced metafile
     std::map<std::string, std::string> given;  // each option given, with its (last) value
 };
 
