@@ -211,12 +211,15 @@ void FormDialog::accept() {
     Form entered = form_;
     readInto(entered);
     if (const auto failure = validateForm(entered)) {
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("Marvolen"), q(failure->message), QMessageBox::Ok, this);
-        box.exec();
-        if (QWidget* w = fieldWidget(failure->fieldId)) {
+        // The failing field takes the focus first, so it has it again the moment the box closes.
+        QWidget* w = fieldWidget(failure->fieldId);
+        if (w) {
             w->setFocus(Qt::OtherFocusReason);
             if (auto* edit = qobject_cast<QLineEdit*>(w)) edit->selectAll();
         }
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Marvolen"), q(failure->message), QMessageBox::Ok, this);
+        box.exec();
+        if (w) w->setFocus(Qt::OtherFocusReason);
         return;
     }
     form_ = std::move(entered);

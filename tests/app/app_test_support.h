@@ -22,6 +22,10 @@ inline void initAppTests() {
         previous(type, context, text);
     });
     QStandardPaths::setTestModeEnabled(true);
+    // Each test program keeps its settings to itself, so programs running side by side do not
+    // see each other's save folder.
+    static QTemporaryDir settingsDir;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
     settings::registerKey();
     QSettings(QString::fromLatin1(settings::kOrganisation), QString::fromLatin1(settings::kApplication)).clear();
 }

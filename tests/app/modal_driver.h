@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QFileDialog>
+#include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -98,7 +99,15 @@ public:
                 QTimer::singleShot(0, dialog, [dialog] { dialog->reject(); });
                 return;
             }
-            dialog->selectFile(path);
+            // The path is typed in full into the name field of the folder shown.
+            QDir folder = QFileInfo(path).dir();
+            while (!folder.exists() && folder.cdUp()) {
+            }
+            dialog->setDirectory(folder.absolutePath());
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QVERIFY(name);
+            name->setText(path);
+            QCOMPARE(dialog->selectedFiles().value(0), path);
             QDialog* base = dialog;
             QTimer::singleShot(0, dialog, [base] { base->accept(); });
         });

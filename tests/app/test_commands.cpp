@@ -40,15 +40,14 @@ private:
     }
 
     // File Save through the save dialog; the file holds what marvolen-cli writes.
-    void saveAndCompare(MainWindow& window, const QString& name, const QByteArray& expected) {
+    void saveAndCompare(MainWindow& window, ModalDriver& driver, const QString& name, const QByteArray& expected) {
         QVERIFY(!expected.isEmpty());
-        ModalDriver driver;
         const QString path = dir_.filePath(name);
         driver.save(path);
         QVERIFY(window.action(Command::FileSave)->isEnabled());
         window.action(Command::FileSave)->trigger();
-        QVERIFY(driver.done());
-        QVERIFY(driver.unexpected.isEmpty());
+        QVERIFY2(driver.done(), qPrintable(driver.seen.join(" | ") + " / unexpected: " + driver.unexpected.join(" | ")));
+        QVERIFY2(driver.unexpected.isEmpty(), qPrintable(driver.unexpected.join(" | ")));
         const QByteArray written = mv::test::fileBytes(path);
         QCOMPARE(written.size(), expected.size());
         QCOMPARE(written, expected);
@@ -85,7 +84,7 @@ private slots:
         QCOMPARE(driver.formContents.at(1).at(1000), QStringLiteral("C6H12O6Xq"));
         QCOMPARE(window.windowTitle(), QStringLiteral("Marvolen - MVSet1"));
         checkListingDrawn(window);
-        saveAndCompare(window, QStringLiteral("regular.txt"),
+        saveAndCompare(window, driver, QStringLiteral("regular.txt"),
                        mv::test::cliOutput({"regular", "C6H12O6", "--components", "0:3"}));
     }
 
@@ -96,19 +95,19 @@ private slots:
         driver.form({{1077, "C10H20O2S"}, {1073, "0"}});
         driver.box("Precursor ion charge cannot be zero!");
         window.action(Command::PrecursorScan)->trigger();
-        QVERIFY(driver.done());
+        QVERIFY2(driver.done(), qPrintable(driver.seen.join(" | ") + " / unexpected: " + driver.unexpected.join(" | ")));
         QVERIFY(window.document().dataSet().readyForCalculation);
 
         driver.form({{1073, "1"}});
         driver.form({{1011, "C5H10O"}, {1012, "1"}});
         QVERIFY(run(window, Command::PrecursorScan));
-        QVERIFY(driver.done());
+        QVERIFY2(driver.done(), qPrintable(driver.seen.join(" | ") + " / unexpected: " + driver.unexpected.join(" | ")));
         QVERIFY(driver.unexpected.isEmpty());
         QCOMPARE(driver.formContents.at(1).at(1073), QStringLiteral("0"));
         QCOMPARE(driver.formContents.at(1).at(1077), QStringLiteral("C10H20O2S"));
         QCOMPARE(driver.seen.at(3), QStringLiteral("form:Product (Fragment) Ion Parameters"));
         checkListingDrawn(window);
-        saveAndCompare(window, QStringLiteral("precursor.txt"),
+        saveAndCompare(window, driver, QStringLiteral("precursor.txt"),
                        mv::test::cliOutput({"precursor", "C10H20O2S", "--product", "C5H10O"}));
     }
 
@@ -120,16 +119,16 @@ private slots:
         driver.form({{1011, "C10H15Cl"}, {1012, "1"}});
         driver.box("Element mismatch between product ion and precursor ion!");
         window.action(Command::NeutralLossScan)->trigger();
-        QVERIFY(driver.done());
+        QVERIFY2(driver.done(), qPrintable(driver.seen.join(" | ") + " / unexpected: " + driver.unexpected.join(" | ")));
 
         driver.form({});
         driver.form({{1011, "C10H15NO2"}});
         QVERIFY(run(window, Command::NeutralLossScan));
-        QVERIFY(driver.done());
+        QVERIFY2(driver.done(), qPrintable(driver.seen.join(" | ") + " / unexpected: " + driver.unexpected.join(" | ")));
         QVERIFY(driver.unexpected.isEmpty());
         QCOMPARE(driver.formContents.back().at(1011), QStringLiteral("C10H15Cl"));
         checkListingDrawn(window);
-        saveAndCompare(window, QStringLiteral("neutral-loss.txt"),
+        saveAndCompare(window, driver, QStringLiteral("neutral-loss.txt"),
                        mv::test::cliOutput({"neutral-loss", "C20H30N2O5", "--product", "C10H15NO2", "--components",
                                             "0:2"}));
     }
@@ -143,11 +142,11 @@ private slots:
         driver.form({{1006, "3"}});
         driver.form({{1011, "C4H8O2"}, {1012, "1"}});
         QVERIFY(run(window, Command::ProductScan));
-        QVERIFY(driver.done());
+        QVERIFY2(driver.done(), qPrintable(driver.seen.join(" | ") + " / unexpected: " + driver.unexpected.join(" | ")));
         QVERIFY(driver.unexpected.isEmpty());
         QCOMPARE(driver.seen.first(), QStringLiteral("form:Precursor Ion Parameters"));
         checkListingDrawn(window);
-        saveAndCompare(window, QStringLiteral("product.txt"),
+        saveAndCompare(window, driver, QStringLiteral("product.txt"),
                        mv::test::cliOutput({"product", "C8H16O4", "--product", "C4H8O2", "--max-precursor-peak", "3"}));
     }
 
@@ -169,7 +168,7 @@ private slots:
         QCOMPARE(window.document().dataSet().msSteps, 3);
         window.view().viewport()->grab();
         QVERIFY(window.document().dataSet().listingLineCount > 3);
-        saveAndCompare(window, QStringLiteral("msn.txt"),
+        saveAndCompare(window, driver, QStringLiteral("msn.txt"),
                        QByteArray::fromStdString(renderDataSetFile(window.document().dataSet())));
     }
 
@@ -184,13 +183,13 @@ private slots:
 
         driver.box("Click 'File, New' (Ctrl+N) before another calculation!");
         window.action(Command::MSnScans)->trigger();
-        QVERIFY(driver.done());
+        QVERIFY2(driver.done(), qPrintable(driver.seen.join(" | ") + " / unexpected: " + driver.unexpected.join(" | ")));
         QCOMPARE(QString::fromStdString(renderListingText(window.document().dataSet(), workspace())),
                  QString::fromStdString(before));
 
         driver.box("Current data set is not saved, save it?", QMessageBox::No);
         window.action(Command::FileNew)->trigger();
-        QVERIFY(driver.done());
+        QVERIFY2(driver.done(), qPrintable(driver.seen.join(" | ") + " / unexpected: " + driver.unexpected.join(" | ")));
         driver.form({});
         QVERIFY(run(window, Command::RegularScan));
         QCOMPARE(window.windowTitle(), QStringLiteral("Marvolen - MVSet2"));

@@ -82,7 +82,7 @@ private slots:
         const QString path = dir_.filePath(QStringLiteral("first.txt"));
         driver.save(path);
         window.action(Command::FileSaveAs)->trigger();
-        QVERIFY(driver.done());
+        QVERIFY2(driver.done(), qPrintable(driver.seen.join(" | ") + " / unexpected: " + driver.unexpected.join(" | ")));
         QCOMPARE(driver.seen.last(), QStringLiteral("file:MVSet1.txt"));
         QVERIFY(QFile::exists(path));
         QCOMPARE(window.windowTitle(), QStringLiteral("Marvolen - first.txt"));
@@ -116,7 +116,7 @@ private slots:
             QTimer::singleShot(0, box, [box] { box->accept(); });
         });
         window.action(Command::FileSave)->trigger();
-        QVERIFY(driver.done());
+        QVERIFY2(driver.done(), qPrintable(driver.seen.join(" | ") + " / unexpected: " + driver.unexpected.join(" | ")));
         QVERIFY(window.document().isModified());
         QVERIFY(window.action(Command::FileSave)->isEnabled());
         QCOMPARE(window.windowTitle(), QStringLiteral("Marvolen - MVSet1"));
@@ -131,7 +131,7 @@ private slots:
             QTimer::singleShot(0, box, [box] { box->accept(); });
         });
         QVERIFY(!window.close());
-        QVERIFY(driver.done());
+        QVERIFY2(driver.done(), qPrintable(driver.seen.join(" | ") + " / unexpected: " + driver.unexpected.join(" | ")));
         QVERIFY(window.isVisible());
         QVERIFY(!window.document().dataSet().readyForCalculation);
 
@@ -144,7 +144,7 @@ private slots:
             QTimer::singleShot(0, box, [box] { box->accept(); });
         });
         window.action(Command::FileNew)->trigger();
-        QVERIFY(driver.done());
+        QVERIFY2(driver.done(), qPrintable(driver.seen.join(" | ") + " / unexpected: " + driver.unexpected.join(" | ")));
         QVERIFY(!window.document().dataSet().readyForCalculation);
         QCOMPARE(window.windowTitle(), QStringLiteral("Marvolen - MVSet1"));
 
@@ -153,7 +153,7 @@ private slots:
         driver.box("Current data set is not saved, save it?", QMessageBox::Yes);
         driver.save(good);
         QVERIFY(window.close());
-        QVERIFY(driver.done());
+        QVERIFY2(driver.done(), qPrintable(driver.seen.join(" | ") + " / unexpected: " + driver.unexpected.join(" | ")));
         QCOMPARE(mv::test::fileBytes(good),
                  QByteArray::fromStdString(renderDataSetFile(window.document().dataSet())));
         QVERIFY(driver.unexpected.isEmpty());
@@ -208,7 +208,7 @@ private slots:
             QTimer::singleShot(0, preview, [preview] { preview->reject(); });
         });
         window.action(Command::FilePrintPreview)->trigger();
-        QVERIFY(driver.done());
+        QVERIFY2(driver.done(), qPrintable(driver.seen.join(" | ") + " / unexpected: " + driver.unexpected.join(" | ")));
         QCOMPARE(previewPages, pages);
         QVERIFY(driver.unexpected.isEmpty());
     }
