@@ -272,6 +272,8 @@ void drawSpectrumPlot(ListingView& view, Canvas& canvas, const DataSet& data, co
     } else {
         screen.horzSize = caps.horzSize;
         screen.horzRes = caps.horzRes;
+        screen.vertSize = caps.vertSize;
+        screen.vertRes = caps.vertRes;
         const float cw = static_cast<float>(client.right - client.left);
         const float ch = static_cast<float>(client.bottom - client.top);
         const float pxPerInchX = caps.horzSize > 0 ? static_cast<float>(caps.horzRes) * 25.4f / static_cast<float>(caps.horzSize)

@@ -52,6 +52,8 @@ float mzLabelStep(float range);
 struct PlotScreen {
     int horzSize = 0;  // millimetres across the display, from the last screen paint
     int horzRes = 0;   // pixels across the display
+    int vertSize = 0;
+    int vertRes = 0;
 };
 
 // The plot branch of onDraw on a screen or printer canvas; client is the client rectangle in

@@ -4,6 +4,7 @@
 #include "control/session.h"
 #include "display/listing.h"
 #include "display/recording_canvas.h"
+#include "tests/display_plot/plot_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,7 @@
 #include <vector>
 
 namespace mv {
+using test::ProfileFixture;
 namespace {
 
 TEST(PlotAxis, LabelStepFollowsTheRange) {
@@ -20,33 +22,6 @@ TEST(PlotAxis, LabelStepFollowsTheRange) {
                                              {150.0f, 20},    {199.0f, 20},   {200.0f, 40}, {900.0f, 40}};
     for (const auto& [range, step] : cases) EXPECT_EQ(mzLabelStep(range), step) << range;
 }
-
-// A profile of hand-set segments of 61 points 0.025 apart, flat except a top of 1 in the middle.
-struct ProfileFixture {
-    std::vector<double> intensities;
-    int32_t starts[kPlotSegmentSlots];
-    double startMz[kPlotSegmentSlots] = {};
-    DataSet data;
-
-    explicit ProfileFixture(const std::vector<double>& segmentMz) {
-        std::fill(std::begin(starts), std::end(starts), -1);
-        for (size_t g = 0; g < segmentMz.size(); ++g) {
-            starts[g] = static_cast<int32_t>(intensities.size());
-            startMz[g] = segmentMz[g];
-            for (int i = 0; i < 61; ++i) intensities.push_back(i == 30 ? 0.5 : 0.05);
-        }
-        data.readyForCalculation = false;
-        data.listComponentsOption = true;
-        data.scanType = static_cast<int>(ScanType::Regular);
-        data.ionCharge = 1;
-        data.plotIntensities = intensities.data();
-        data.plotSegmentStarts = starts;
-        data.plotSegmentStartMz = startMz;
-        data.plotPointCount = static_cast<int32_t>(intensities.size());
-        data.plotMaxIntensity = 0.5;
-        data.plotStep = 0.025;
-    }
-};
 
 // On the recording canvas's 96 dpi screen (1920 px over 508 mm, 1080 over 286 mm) a client area of
 // 1000 x 700 px is W = 10416.67 and H = 7298.05 thousandths of an inch: frame 1041 .. 9895 across,
