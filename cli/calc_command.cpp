@@ -7,6 +7,7 @@
 #include "control/workers.h"
 #include "display/listing.h"
 #include "display/profile.h"
+#include "display/spectrum_export.h"
 #include "document/data_set_file.h"
 #include "document/store_data_set.h"
 #include "engine/components.h"
@@ -221,6 +222,7 @@ void printHelp(const CalcCommandSpec& spec, std::ostream& out) {
            "                             as the window shows it, superscripts marked ^ and subscripts _\n"
            "  --spectrum unit|R          with --components: the spectrum file of the plotted profile at\n"
            "                             unit mass resolution or resolution R (100 to 1000000)\n"
+           "  --export FILE.emf          with --spectrum: also write the plot as an enhanced metafile\n"
            "  -h, --help                 show this help\n\n"
            "The data set is written to standard output exactly as File Save writes it. A refused input\n"
            "prints its message on standard error and exits with status 2. Ctrl+C stops the calculation\n"
@@ -270,6 +272,18 @@ int runCalcCommand(const CalcCommandSpec& spec, const std::vector<std::string>& 
             }
             if (args.spectrum.empty()) {
                 err << "marvolen-cli " << spec.name << ": --spectrum needs a value unit or a resolution\n";
+                return kExitRefused;
+            }
+            continue;
+        }
+        if (a == "--export" || a.rfind("--export=", 0) == 0) {
+            if (a.size() > 8) {
+                args.exportPath = a.substr(9);
+            } else if (i + 1 < argv.size()) {
+                args.exportPath = argv[++i];
+            }
+            if (args.exportPath.empty() || args.exportPath.find('\0') != std::string::npos) {
+                err << "marvolen-cli " << spec.name << ": --export needs a file name FILE.emf\n";
                 return kExitRefused;
             }
             continue;
@@ -348,6 +362,10 @@ int runCalcCommand(const CalcCommandSpec& spec, const std::vector<std::string>& 
             return kExitRefused;
         }
 
+    if (!args.exportPath.empty() && args.spectrum.empty()) {
+        err << "marvolen-cli " << spec.name << ": --export draws the plotted spectrum and needs --spectrum unit|R\n";
+        return kExitRefused;
+    }
     // The resolution is checked by the dialog's own validation before anything is calculated.
     ResolutionChoice resolution;
     if (!args.spectrum.empty()) {
@@ -453,6 +471,11 @@ int runCalcCommand(const CalcCommandSpec& spec, const std::vector<std::string>& 
         }
         attachProfile(data, profile);
         data.spectrumMode = true;
+        if (!args.exportPath.empty() &&
+            writeTextFile(args.exportPath, renderSpectrumMetafile(data, plotTitlesOf(session), PlotScreen{}))) {
+            err << kMetafileNotCopied << " (" << args.exportPath << ")\n";
+            return kExitFailure;
+        }
         return emit(renderSpectrumFile(data), args.outputPath, out, err);
     }
     if (args.format == "listing") return emit(renderListingText(data, ws), args.outputPath, out, err);

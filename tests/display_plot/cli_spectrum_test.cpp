@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -51,6 +54,8 @@ TEST(CliSpectrum, RefusalsExitWithStatusTwo) {
          "listed component ions\n"},
         {{"regular", "C6H12O6", "--components", "0:4", "--spectrum"},
          "marvolen-cli regular: --spectrum needs a value unit or a resolution\n"},
+        {{"regular", "C6H12O6", "--components", "0:4", "--export", "x.emf"},
+         "marvolen-cli regular: --export draws the plotted spectrum and needs --spectrum unit|R\n"},
         // Peaks 30 to 34 of this ion hold no species.
         {{"regular", "C6H12O6", "--components", "30:34", "--spectrum", "unit"},
          "There is nothing to plot: no examined peak holds a listed component ion.\n"},
@@ -63,6 +68,25 @@ TEST(CliSpectrum, RefusalsExitWithStatusTwo) {
         EXPECT_EQ(r.err, c.message);
         EXPECT_EQ(r.out, "");
     }
+}
+
+TEST(CliSpectrum, ExportWritesTheMetafileBesideTheSpectrumFile) {
+    const std::string path = testing::TempDir() + "cli_plot.emf";
+    const auto r = runCli({"neutral-loss", "C6H12O6", "--product", "C6H10O5", "--components", "0:3",
+                           "--spectrum", "unit", "--export", path, "--no-progress"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("Isotope Cluster Neutral Loss Tandem Mass Spectrum\r\n", 0), 0u) << r.out.substr(0, 200);
+    std::ifstream in(path, std::ios::binary);
+    const std::string b{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    ASSERT_GE(b.size(), 108u);
+    EXPECT_EQ(b.substr(40, 4), " EMF");
+    EXPECT_EQ(b.substr(b.size() - 20, 4), std::string("\x0e\0\0\0", 4));  // the end-of-file record
+    std::remove(path.c_str());
+
+    const auto failed = runCli({"regular", "C6H12O6", "--components", "0:4", "--spectrum", "unit", "--export",
+                                "/nonexistent-dir/x.emf", "--no-progress"});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(failed.err, "ERROR - Metafile was not copied to disk! (/nonexistent-dir/x.emf)\n");
 }
 
 }  // namespace
