@@ -151,8 +151,6 @@ private slots:
     }
 
     // A product index above its parent's goes back to the three-step dialog.
-    // marvolen-cli has no MSn command yet: the saved file is compared with the data set's own
-    // rendering, which is what the command line prints for the other scans.
     void msnScan() {
         MainWindow window;
         ModalDriver driver;
@@ -169,7 +167,8 @@ private slots:
         window.view().viewport()->grab();
         QVERIFY(window.document().dataSet().listingLineCount > 3);
         saveAndCompare(window, driver, QStringLiteral("msn.txt"),
-                       QByteArray::fromStdString(renderDataSetFile(window.document().dataSet())));
+                       mv::test::cliOutput({"msn", "C20H30N2O5", "--steps", "3", "--precursor-peak", "2", "--product",
+                                            "C15H20NO4", "--product1-peak", "1", "--product2", "C10H15NO2"}));
     }
 
     // While a data set is held a command shows the File New message and no dialog; the next data
