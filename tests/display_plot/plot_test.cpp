@@ -120,6 +120,14 @@ TEST(PlotDraw, MzLabelsEveryTwentyForARangeOf150) {
     EXPECT_EQ(paint.textsAt(kBottom - 150, TextAlign::Center | TextAlign::Top),
               (std::vector<std::string>{"100.00", "120.00", "140.00", "160.00", "180.00", "200.00", "220.00",
                                         "240.00"}));
+    // A straight line joins the segments at the height of their ends, 10 % of the top:
+    // trunc(-0.775 H + 0.007 H x 10) = -5145, across the 138.5 m/z gap (about 7900 units).
+    const auto& lines = paint.canvas.lines();
+    EXPECT_NE(std::find_if(lines.begin(), lines.end(),
+                           [](const RecordedLine& l) {
+                               return l.from.y == -5145 && l.to.y == -5145 && l.to.x - l.from.x > 7000;
+                           }),
+              lines.end());
 }
 
 TEST(PlotDraw, IonFormulaPiecesAndNegativeCharge) {
