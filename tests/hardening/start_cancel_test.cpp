@@ -44,7 +44,7 @@ const ScanCase kScans[] = {
     {ScanType::Precursor, "C254H377N65O75S6", "C127H188N32O37S3"},
     {ScanType::NeutralLoss, "C254H377N65O75S6", "C127H188N32O37S3"},
     {ScanType::Product, "C254H377N65O75S6", "C127H188N32O37S3"},
-    {ScanType::MSn, "C254H377N65O75S6", "C127H188N32O37S3"},  // two steps, precursor peak [P+3]
+    {ScanType::MSn, "C254H377N65O75S6", "C127H188N32O37S3"},  // two steps, precursor peak [P+8]
 };
 
 int threadCount() {
@@ -75,7 +75,7 @@ void enterParameters(const ScanCase& c, CalcWorkspace& ws, CalcSession& session)
         case kParDlg: set(1000, c.ion), set(1002, "0.99999"); break;
         case kParPrecurDlg: set(1077, c.ion), set(1078, "0.99999"); break;
         case kParMSMSDlg: set(1003, c.ion), set(1005, "0.99999"), set(1006, "34"); break;
-        case kParMSnDlg: set(1007, c.ion), set(1009, "3"), set(1010, "2"); break;
+        case kParMSnDlg: set(1007, c.ion), set(1009, "8"), set(1010, "2"); break;
         case kDaughtDlg: set(1011, c.product); break;
         default: ADD_FAILURE() << "unexpected form " << f.resourceId;
         }
