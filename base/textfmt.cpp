@@ -39,13 +39,13 @@ std::string joined(std::initializer_list<std::string_view> parts) {
 }
 
 template <typename T>
-std::string formatOne(const std::string& spec, T value) {
+std::string formatOne(const std::string& directive, T value) {
     char small[128];
-    const int n = std::snprintf(small, sizeof small, spec.c_str(), value);
+    const int n = std::snprintf(small, sizeof small, directive.c_str(), value);
     if (n < 0) return {};
     if (static_cast<size_t>(n) < sizeof small) return std::string(small, static_cast<size_t>(n));
     std::string big(static_cast<size_t>(n) + 1, '\0');
-    std::snprintf(big.data(), big.size(), spec.c_str(), value);
+    std::snprintf(big.data(), big.size(), directive.c_str(), value);
     big.resize(static_cast<size_t>(n));
     return big;
 }
@@ -103,46 +103,46 @@ std::string formatC(const char* format, ...) {
         std::string length;
         while (*p && std::strchr("hlzL", *p)) length += *p++;
         const char conv = *p ? *p++ : '\0';
-        const std::string spec = joined({"%", flags, width >= 0 ? std::to_string(width) : std::string(), precision});
+        const std::string directive = joined({"%", flags, width >= 0 ? std::to_string(width) : std::string(), precision});
         switch (conv) {
         case 'd':
         case 'i':
             if (length == "ll")
-                out += formatOne(joined({spec, "lld"}), va_arg(args, long long));
+                out += formatOne(joined({directive, "lld"}), va_arg(args, long long));
             else if (length == "l")
-                out += formatOne(joined({spec, "ld"}), va_arg(args, long));
+                out += formatOne(joined({directive, "ld"}), va_arg(args, long));
             else if (length == "z")
-                out += formatOne(joined({spec, "zd"}), va_arg(args, std::ptrdiff_t));
+                out += formatOne(joined({directive, "zd"}), va_arg(args, std::ptrdiff_t));
             else
-                out += formatOne(joined({spec, "d"}), va_arg(args, int));
+                out += formatOne(joined({directive, "d"}), va_arg(args, int));
             break;
         case 'u':
         case 'x':
         case 'X': {
             const std::string c(1, conv);
             if (length == "ll")
-                out += formatOne(joined({spec, "ll", c}), va_arg(args, unsigned long long));
+                out += formatOne(joined({directive, "ll", c}), va_arg(args, unsigned long long));
             else if (length == "l")
-                out += formatOne(joined({spec, "l", c}), va_arg(args, unsigned long));
+                out += formatOne(joined({directive, "l", c}), va_arg(args, unsigned long));
             else if (length == "z")
-                out += formatOne(joined({spec, "z", c}), va_arg(args, size_t));
+                out += formatOne(joined({directive, "z", c}), va_arg(args, size_t));
             else
-                out += formatOne(joined({spec, c}), va_arg(args, unsigned));
+                out += formatOne(joined({directive, c}), va_arg(args, unsigned));
             break;
         }
         case 'c':
-            out += formatOne(joined({spec, "c"}), va_arg(args, int));
+            out += formatOne(joined({directive, "c"}), va_arg(args, int));
             break;
         case 's': {
             const char* s = va_arg(args, const char*);
-            out += formatOne(joined({spec, "s"}), s ? s : "(null)");
+            out += formatOne(joined({directive, "s"}), s ? s : "(null)");
             break;
         }
         case 'f':
         case 'F':
         case 'g':
         case 'G':
-            out += formatOne(joined({spec, std::string(1, conv)}), va_arg(args, double));
+            out += formatOne(joined({directive, std::string(1, conv)}), va_arg(args, double));
             break;
         case 'e':
         case 'E': {

@@ -155,7 +155,7 @@ CalcOption userElementOption(const char* where, bool componentsPossible) {
     const std::string help = std::string("isotope data of a user element Jx, Jy, Jz, Qx, Qy or Qz in the ") + where +
            ":\n                             Jx=LIGHT[,HEAVY:FA]... with LIGHT the lightest isotope's exact mass,\n" +
            (componentsPossible ? kWithComponents : kWithout);
-    return {"--user-element", "SPEC", help,
+    return {"--user-element", "DATA", help,
             [](const std::string& v, CalcArguments& a) { return setUserElement(a, v); }};
 }
 
@@ -209,9 +209,9 @@ std::string setUserElement(CalcArguments& args, const std::string& value) {
 
 namespace {
 
-void printHelp(const CalcCommandSpec& spec, std::ostream& out) {
-    out << "Usage: marvolen-cli " << spec.name << ' ' << spec.synopsis << "\n\n" << spec.summary << "\n\nOptions:\n";
-    for (const auto& o : spec.options) {
+void printHelp(const CalcCommandSpec& cmd, std::ostream& out) {
+    out << "Usage: marvolen-cli " << cmd.name << ' ' << cmd.synopsis << "\n\n" << cmd.summary << "\n\nOptions:\n";
+    for (const auto& o : cmd.options) {
         std::string head = std::string(o.name) + (o.valueName ? std::string(" ") + o.valueName : "");
         if (head.size() < 26) head.resize(26, ' ');
         out << "  " << head << ' ' << o.help << '\n';
@@ -231,15 +231,15 @@ void printHelp(const CalcCommandSpec& spec, std::ostream& out) {
 
 }  // namespace
 
-int runCalcCommand(const CalcCommandSpec& spec, const std::vector<std::string>& argv, std::ostream& out,
+int runCalcCommand(const CalcCommandSpec& cmd, const std::vector<std::string>& argv, std::ostream& out,
                    std::ostream& err) {
     CalcArguments args;
-    args.scan = spec.scan;
+    args.scan = cmd.scan;
     bool haveFormula = false;
     for (size_t i = 0; i < argv.size(); ++i) {
         const std::string& a = argv[i];
         if (a == "--help" || a == "-h") {
-            printHelp(spec, out);
+            printHelp(cmd, out);
             return kExitOk;
         }
         if (a == "--no-progress") {
@@ -252,11 +252,11 @@ int runCalcCommand(const CalcCommandSpec& spec, const std::vector<std::string>& 
             } else if (i + 1 < argv.size()) {
                 args.format = argv[++i];
             } else {
-                err << "marvolen-cli " << spec.name << ": --format needs a value data or listing\n";
+                err << "marvolen-cli " << cmd.name << ": --format needs a value data or listing\n";
                 return kExitRefused;
             }
             if (args.format != "data" && args.format != "listing") {
-                err << "marvolen-cli " << spec.name << ": --format is data or listing, not '" << excerpt(args.format) << "'\n";
+                err << "marvolen-cli " << cmd.name << ": --format is data or listing, not '" << excerpt(args.format) << "'\n";
                 return kExitRefused;
             }
             continue;
@@ -267,11 +267,11 @@ int runCalcCommand(const CalcCommandSpec& spec, const std::vector<std::string>& 
             } else if (i + 1 < argv.size()) {
                 args.spectrum = argv[++i];
             } else {
-                err << "marvolen-cli " << spec.name << ": --spectrum needs a value unit or a resolution\n";
+                err << "marvolen-cli " << cmd.name << ": --spectrum needs a value unit or a resolution\n";
                 return kExitRefused;
             }
             if (args.spectrum.empty()) {
-                err << "marvolen-cli " << spec.name << ": --spectrum needs a value unit or a resolution\n";
+                err << "marvolen-cli " << cmd.name << ": --spectrum needs a value unit or a resolution\n";
                 return kExitRefused;
             }
             continue;
@@ -283,7 +283,7 @@ int runCalcCommand(const CalcCommandSpec& spec, const std::vector<std::string>& 
                 args.exportPath = argv[++i];
             }
             if (args.exportPath.empty() || args.exportPath.find('\0') != std::string::npos) {
-                err << "marvolen-cli " << spec.name << ": --export needs a file name FILE.emf\n";
+                err << "marvolen-cli " << cmd.name << ": --export needs a file name FILE.emf\n";
                 return kExitRefused;
             }
             continue;
@@ -294,15 +294,15 @@ int runCalcCommand(const CalcCommandSpec& spec, const std::vector<std::string>& 
             } else if (i + 1 < argv.size()) {
                 args.outputPath = argv[++i];
             } else {
-                err << "marvolen-cli " << spec.name << ": " << a << " needs a value FILE\n";
+                err << "marvolen-cli " << cmd.name << ": " << a << " needs a value FILE\n";
                 return kExitRefused;
             }
             if (args.outputPath.empty()) {
-                err << "marvolen-cli " << spec.name << ": the output file name is empty\n";
+                err << "marvolen-cli " << cmd.name << ": the output file name is empty\n";
                 return kExitRefused;
             }
             if (args.outputPath.find('\0') != std::string::npos) {  // the system would cut the name there
-                err << "marvolen-cli " << spec.name << ": the output file name contains a NUL character\n";
+                err << "marvolen-cli " << cmd.name << ": the output file name contains a NUL character\n";
                 return kExitRefused;
             }
             continue;
@@ -316,20 +316,20 @@ int runCalcCommand(const CalcCommandSpec& spec, const std::vector<std::string>& 
                 inlineValue = true;
             }
             const CalcOption* option = nullptr;
-            for (const auto& o : spec.options)
+            for (const auto& o : cmd.options)
                 if (name == o.name) option = &o;
             if (!option) {
-                err << "marvolen-cli " << spec.name << ": unknown option '" << excerpt(name) << "' (see --help)\n";
+                err << "marvolen-cli " << cmd.name << ": unknown option '" << excerpt(name) << "' (see --help)\n";
                 return kExitRefused;
             }
             if (option->valueName && !inlineValue) {
                 if (i + 1 >= argv.size()) {
-                    err << "marvolen-cli " << spec.name << ": " << name << " needs a value " << option->valueName << '\n';
+                    err << "marvolen-cli " << cmd.name << ": " << name << " needs a value " << option->valueName << '\n';
                     return kExitRefused;
                 }
                 value = argv[++i];
             } else if (!option->valueName && inlineValue) {
-                err << "marvolen-cli " << spec.name << ": " << name << " takes no value\n";
+                err << "marvolen-cli " << cmd.name << ": " << name << " takes no value\n";
                 return kExitRefused;
             }
             if (std::string error = option->apply(value, args); !error.empty()) {
@@ -340,48 +340,48 @@ int runCalcCommand(const CalcCommandSpec& spec, const std::vector<std::string>& 
             continue;
         }
         if (haveFormula) {
-            err << "marvolen-cli " << spec.name << ": only one formula may be given ('" << excerpt(a) << "' is extra)\n";
+            err << "marvolen-cli " << cmd.name << ": only one formula may be given ('" << excerpt(a) << "' is extra)\n";
             return kExitRefused;
         }
-        setField(args, spec.formulaForm, spec.formulaField, a, "FORMULA");
+        setField(args, cmd.formulaForm, cmd.formulaField, a, "FORMULA");
         haveFormula = true;
     }
     if (!haveFormula) {
-        err << "marvolen-cli " << spec.name << ": a formula is needed (see --help)\n";
+        err << "marvolen-cli " << cmd.name << ": a formula is needed (see --help)\n";
         return kExitRefused;
     }
-    for (const auto& o : spec.options)
+    for (const auto& o : cmd.options)
         if (o.required && !args.given.count(o.name)) {
-            err << "marvolen-cli " << spec.name << ": " << o.name << " is needed: " << o.name << ' ' << o.valueName
+            err << "marvolen-cli " << cmd.name << ": " << o.name << " is needed: " << o.name << ' ' << o.valueName
                 << " (see --help)\n";
             return kExitRefused;
         }
-    if (spec.check)
-        if (std::string error = spec.check(args); !error.empty()) {
-            err << "marvolen-cli " << spec.name << ": " << error << '\n';
+    if (cmd.check)
+        if (std::string error = cmd.check(args); !error.empty()) {
+            err << "marvolen-cli " << cmd.name << ": " << error << '\n';
             return kExitRefused;
         }
 
     if (!args.exportPath.empty() && args.spectrum.empty()) {
-        err << "marvolen-cli " << spec.name << ": --export draws the plotted spectrum and needs --spectrum unit|R\n";
+        err << "marvolen-cli " << cmd.name << ": --export draws the plotted spectrum and needs --spectrum unit|R\n";
         return kExitRefused;
     }
     // The resolution is checked by the dialog's own validation before anything is calculated.
     ResolutionChoice resolution;
     if (!args.spectrum.empty()) {
-        const bool listing = std::any_of(spec.options.begin(), spec.options.end(),
+        const bool listing = std::any_of(cmd.options.begin(), cmd.options.end(),
                                          [](const CalcOption& o) { return std::string(o.name) == "--components"; });
         if (!listing) {
-            err << "marvolen-cli " << spec.name << ": --spectrum is not available: this scan lists no component ions\n";
+            err << "marvolen-cli " << cmd.name << ": --spectrum is not available: this scan lists no component ions\n";
             return kExitRefused;
         }
         if (!args.given.count("--components")) {
-            err << "marvolen-cli " << spec.name
+            err << "marvolen-cli " << cmd.name
                 << ": --spectrum needs --components FIRST:LAST, since the spectrum is built from the listed component ions\n";
             return kExitRefused;
         }
         if (args.format == "listing") {
-            err << "marvolen-cli " << spec.name << ": --spectrum prints the spectrum file and cannot be combined with --format listing\n";
+            err << "marvolen-cli " << cmd.name << ": --spectrum prints the spectrum file and cannot be combined with --format listing\n";
             return kExitRefused;
         }
         Form form = resolutionForm();
@@ -401,7 +401,7 @@ int runCalcCommand(const CalcCommandSpec& spec, const std::vector<std::string>& 
     CalcSession session;
     resetStoredParameters(ws);
     resetUserElements();
-    beginCommand(ws, spec.scan);
+    beginCommand(ws, cmd.scan);
 
     CliPrompter prompter(err);
     std::map<int, int> timesShown;
@@ -431,7 +431,7 @@ int runCalcCommand(const CalcCommandSpec& spec, const std::vector<std::string>& 
 
     CliTarget target;
     if (!enterIonParameters(session, ws, target, prompter)) return kExitRefused;
-    if (spec.scan != ScanType::Regular && !enterTandemParameters(session, ws, prompter)) return kExitRefused;
+    if (cmd.scan != ScanType::Regular && !enterTandemParameters(session, ws, prompter)) return kExitRefused;
 
     prepareRun(ws);
     if (gStopBeforeCalculation) return kExitOk;

@@ -58,7 +58,7 @@ struct CalcCommandSpec {
 
 // Parses the arguments, runs the calculation and prints the data-set file on out. Refusals print
 // their message on err and answer kExitRefused.
-int runCalcCommand(const CalcCommandSpec& spec, const std::vector<std::string>& argv, std::ostream& out,
+int runCalcCommand(const CalcCommandSpec& cmd, const std::vector<std::string>& argv, std::ostream& out,
                    std::ostream& err);
 
 // Tests and fuzzers only: while set, runCalcCommand answers kExitOk once every parameter has been

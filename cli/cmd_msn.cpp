@@ -55,12 +55,12 @@ std::string checkGenerations(const CalcArguments& args) {
 }
 
 const CalcCommandSpec& msnSpec() {
-    static const CalcCommandSpec spec{
+    static const CalcCommandSpec cmd{
         "msn",
         "FORMULA --steps N --precursor-peak I --product FORMULA [--charge Z] [--product-charge Z]\n"
         "       [--product1-peak J --product2 FORMULA [--product2-charge Z]]\n"
         "       [--product2-peak K --product3 FORMULA [--product3-charge Z]]\n"
-        "       [--components FIRST:LAST [--max-ions N]] [--user-element SPEC]... [--no-progress]",
+        "       [--components FIRST:LAST [--max-ions N]] [--user-element DATA]... [--no-progress]",
         "MSn scan of N MS steps (2 to 4) of the precursor ion FORMULA. The precursor peak [P+I] is\n"
         "dissociated into the first generation product ion; its isotopic species keep their heavy atoms,\n"
         "and every choice of the neutral loss's atoms is equally likely. With 3 steps the product peak\n"
@@ -104,7 +104,7 @@ const CalcCommandSpec& msnSpec() {
             userElementOption("precursor", true),
         },
         checkGenerations};
-    return spec;
+    return cmd;
 }
 
 }  // namespace

@@ -7,10 +7,10 @@ namespace mv::cli {
 namespace {
 
 const CalcCommandSpec& regularSpec() {
-    static const CalcCommandSpec spec{
+    static const CalcCommandSpec cmd{
         "regular",
         "FORMULA [--charge Z] [--stop-fa F] [--components FIRST:LAST] [--max-ions N] "
-        "[--user-element SPEC]... [--no-progress]",
+        "[--user-element DATA]... [--no-progress]",
         "Computes the isotope cluster [A+0], [A+1], ... of the ion FORMULA (for example C6H12O6) and writes\n"
         "the data set: each peak's m/z, fractional abundance and relative intensity, and optionally the\n"
         "individual isotopic component ions of a range of peaks.",
@@ -25,7 +25,7 @@ const CalcCommandSpec& regularSpec() {
             maxIonsOption(kParDlg, 1068),
             userElementOption("formula", true),
         }};
-    return spec;
+    return cmd;
 }
 
 }  // namespace

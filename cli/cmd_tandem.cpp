@@ -22,9 +22,9 @@ CalcOption productChargeOption(const char* help) {
 }
 
 const CalcCommandSpec& precursorSpec() {
-    static const CalcCommandSpec spec{
+    static const CalcCommandSpec cmd{
         "precursor",
-        "FORMULA --product FORMULA [--charge Z] [--product-charge Z] [--stop-fa F] [--user-element SPEC]... "
+        "FORMULA --product FORMULA [--charge Z] [--product-charge Z] [--stop-fa F] [--user-element DATA]... "
         "[--no-progress]",
         "Precursor ion MS/MS scan of the precursor ion FORMULA dissociating into the product ion: writes\n"
         "the isotope cluster of the neutral fragment (precursor minus product) as seen within the spectrum\n"
@@ -40,14 +40,14 @@ const CalcCommandSpec& precursorSpec() {
             stopOption(kParPrecurDlg, 1078),
             userElementOption("precursor", false),
         }};
-    return spec;
+    return cmd;
 }
 
 const CalcCommandSpec& neutralLossSpec() {
-    static const CalcCommandSpec spec{
+    static const CalcCommandSpec cmd{
         "neutral-loss",
         "FORMULA --product FORMULA [--charge Z] [--product-charge Z] [--stop-fa F] [--components FIRST:LAST] "
-        "[--max-ions N] [--user-element SPEC]... [--no-progress]",
+        "[--max-ions N] [--user-element DATA]... [--no-progress]",
         "Neutral loss MS/MS scan of the precursor ion FORMULA losing the neutral fragment that leaves the\n"
         "product ion: writes the isotope cluster of the product ion as seen within the spectrum of a single\n"
         "neutral loss, then the relative intensities among the spectra of the neutral fragment's [A+i]\n"
@@ -67,14 +67,14 @@ const CalcCommandSpec& neutralLossSpec() {
             maxIonsOption(kParDlg, 1068),
             userElementOption("precursor", true),
         }};
-    return spec;
+    return cmd;
 }
 
 const CalcCommandSpec& productSpec() {
-    static const CalcCommandSpec spec{
+    static const CalcCommandSpec cmd{
         "product",
         "FORMULA --product FORMULA [--charge Z] [--product-charge Z] [--stop-fa F] [--max-precursor-peak S] "
-        "[--user-element SPEC]... [--no-progress]",
+        "[--user-element DATA]... [--no-progress]",
         "Product ion MS/MS scan: for each precursor peak [A+k] of the ion FORMULA, k = 0 to S, writes the\n"
         "spectrum of the product ions that its isotopic species give, [A+0] to [A+k] of the product ion,\n"
         "each species split between product ion and neutral fragment by the number of ways of choosing\n"
@@ -93,7 +93,7 @@ const CalcCommandSpec& productSpec() {
                         {{kParMSMSDlg, 1006}}),
             userElementOption("precursor", false),
         }};
-    return spec;
+    return cmd;
 }
 
 }  // namespace

@@ -365,13 +365,13 @@ TEST(TandemCommands, HelpDescribesEveryOption) {
         const char* command;
         std::vector<std::string> options;
     } commands[] = {
-        {"precursor", {"--product FORMULA", "--charge Z", "--product-charge Z", "--stop-fa F", "--user-element SPEC"}},
+        {"precursor", {"--product FORMULA", "--charge Z", "--product-charge Z", "--stop-fa F", "--user-element DATA"}},
         {"neutral-loss",
          {"--product FORMULA", "--charge Z", "--product-charge Z", "--stop-fa F", "--components FIRST:LAST",
-          "--max-ions N", "--user-element SPEC"}},
+          "--max-ions N", "--user-element DATA"}},
         {"product",
          {"--product FORMULA", "--charge Z", "--product-charge Z", "--stop-fa F", "--max-precursor-peak S",
-          "--user-element SPEC"}},
+          "--user-element DATA"}},
     };
     for (const auto& c : commands) {
         SCOPED_TRACE(c.command);
