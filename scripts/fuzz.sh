@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 targets_all=(fuzz_formula fuzz_user_element fuzz_cli_args)
 # Warnings are the GCC builds' gate; clang's differ and are not made errors here.
 CXX=clang++ cmake -S . -B build-fuzz -DMARVOLEN_WERROR=OFF -DMARVOLEN_APP=OFF -DMARVOLEN_BENCH=OFF \
-  -DMARVOLEN_TESTS=OFF -DMARVOLEN_FUZZ=ON -DMARVOLEN_SANITIZE=address,undefined >/dev/null
+  -DCMAKE_BUILD_TYPE=Sanitize -DCMAKE_CXX_FLAGS_SANITIZE="-O1 -g1" -DMARVOLEN_TESTS=OFF -DMARVOLEN_FUZZ=ON -DMARVOLEN_SANITIZE=address,undefined >/dev/null
 cmake --build build-fuzz -j"$(nproc)" --target "${targets_all[@]}"
 
 export ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:abort_on_error=1

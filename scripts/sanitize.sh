@@ -10,9 +10,11 @@ werror=OFF
 [ "${CI:-}" = "true" ] && werror=ON
 jobs=$(nproc)
 
+# -O1 with line tables: a third of the -O2 -g compile time under the sanitizers, still readable
+# stack traces, and the tests run fast enough.
 configure() {  # folder, sanitizers
   cmake -S . -B "$1" -DMARVOLEN_WERROR=$werror -DMARVOLEN_APP=OFF -DMARVOLEN_BENCH=OFF \
-        -DMARVOLEN_SANITIZE="$2" >/dev/null
+        -DCMAKE_BUILD_TYPE=Sanitize -DCMAKE_CXX_FLAGS_SANITIZE="-O1 -g1" -DMARVOLEN_SANITIZE="$2" >/dev/null
 }
 
 run_asan() {
