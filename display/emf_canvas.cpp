@@ -133,10 +133,6 @@ void EmfCanvas::syncState(bool objects) {
         viewportOrg_ = viewportOrg();
         record(Emr::SetViewportOrgEx, {u(viewportOrg_.x), u(viewportOrg_.y)});
     }
-    if (!synced_ || graphicsMode() != graphicsMode_) {
-        graphicsMode_ = graphicsMode();
-        record(Emr::SetGraphicsMode, {graphicsMode_ == GraphicsMode::Advanced ? 2u : 1u});
-    }
     if (!synced_ || textAlign() != align_) {
         align_ = textAlign();
         record(Emr::SetTextAlign, {align_});

@@ -32,7 +32,6 @@ inline constexpr uint32_t CreatePen = 38;
 inline constexpr uint32_t DeleteObject = 40;
 inline constexpr uint32_t Rectangle = 43;
 inline constexpr uint32_t LineTo = 54;
-inline constexpr uint32_t SetGraphicsMode = 67;
 inline constexpr uint32_t ExtCreateFontIndirectW = 82;
 inline constexpr uint32_t ExtTextOutW = 84;
 }  // namespace Emr
@@ -71,7 +70,6 @@ private:
     uint32_t penHandle_ = 0;
     bool synced_ = false;
     MapMode mode_ = MapMode::Text;
-    GraphicsMode graphicsMode_ = GraphicsMode::Compatible;
     Size windowExt_{1, 1};
     Size viewportExt_{1, 1};
     Point windowOrg_;

@@ -14,6 +14,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -105,8 +106,18 @@ TEST_F(ExportFixture, TheFileReadsBackWithHeaderFrameDescriptionAndDrawing) {
     std::vector<std::string> texts;
     std::vector<int32_t> fontHeights, escapements, penWidths;
     bool isotropic = false;
+    // Only records the picture needs; the graphics mode travels in each text record (a stray
+    // record 67 would be read as SelectClipPath and clip everything away in viewers).
+    const std::set<uint32_t> known{Emr::Header, Emr::SetWindowExtEx, Emr::SetWindowOrgEx, Emr::SetViewportExtEx,
+                                   Emr::SetViewportOrgEx, Emr::Eof, Emr::SetMapMode, Emr::SetTextAlign, Emr::MoveToEx,
+                                   Emr::SelectObject, Emr::CreatePen, Emr::DeleteObject, Emr::Rectangle, Emr::LineTo,
+                                   Emr::ExtCreateFontIndirectW, Emr::ExtTextOutW};
     for (const auto& r : recs) {
+        EXPECT_TRUE(known.count(r.type)) << "record type " << r.type;
         ++count[r.type];
+        if (r.type == Emr::ExtTextOutW) {
+            EXPECT_EQ(u32(b, r.at + 24), 2u);  // GM_ADVANCED
+        }
         if (r.type == Emr::SetMapMode && u32(b, r.at + 8) == 7) isotropic = true;
         if (r.type == Emr::SetWindowExtEx) {
             EXPECT_EQ((std::pair{i32(b, r.at + 8), i32(b, r.at + 12)}), (std::pair{907, 605}));
