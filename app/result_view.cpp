@@ -1,12 +1,16 @@
 #include "app/result_view.h"
 
+#include "app/device_caps.h"
 #include "app/progress_dialog.h"
-#include "app/qt_canvas.h"
+#include "picture/qt_canvas.h"
 #include "base/prompter.h"
 #include "base/textfmt.h"
 #include "control/parameter_entry.h"
+#include "display/profile.h"
+#include "display/spectrum_export.h"
 #include "document/store_data_set.h"
 #include "engine/components.h"
+#include "picture/picture_writer.h"
 
 #include <QCoreApplication>
 #include <QPainter>
@@ -30,6 +34,8 @@ ResultView::ResultView(MarvolenDocument& document, CalcWorkspace& ws, Prompter& 
     setFrameShape(QFrame::NoFrame);
     // The stored parameters start as in a fresh program, whatever ran before in this process.
     resetStoredParameters(ws_);
+    listing_.drawPlot = makePlotDrawer(
+        session_, [this] { return Rect{0, 0, viewport()->width(), viewport()->height()}; }, screen_);
     timer_.setObjectName(QStringLiteral("calcTimer"));
     connect(&timer_, &QTimer::timeout, this, &ResultView::onCalcTimer);
     updateScrollBars();
@@ -145,11 +151,38 @@ void ResultView::abandonCalculation() {
     calculating_ = false;
 }
 
+// --- Plot commands --------------------------------------------------------------------------------
+
+void ResultView::plotSpectrum() {
+    if (calculating_ || !doc_.canPlot()) return;
+    if (!mv::plotSpectrum(doc_, ws_, prompter_)) return;
+    // A new plot starts at the top left of its graph.
+    horizontalScrollBar()->setValue(0);
+    verticalScrollBar()->setValue(0);
+    viewport()->update();
+    emit stateChanged();
+}
+
+void ResultView::displayData() {
+    if (calculating_ || !doc_.canDisplayData()) return;
+    mv::displayData(doc_, ws_);
+    viewport()->update();
+    emit stateChanged();
+}
+
+bool ResultView::canExport() const { return ws_.plotMode && !doc_.dataSet().readyForCalculation && !calculating_; }
+
+void ResultView::exportSpectrum() {
+    if (!canExport()) return;
+    mv::exportSpectrum(doc_, prompter_, plotTitlesOf(session_), screen_, renderQtPicture);
+    emit stateChanged();
+}
+
 // --- Drawing ---------------------------------------------------------------------------------------
 
 void ResultView::paintEvent(QPaintEvent*) {
     QPainter painter(viewport());
-    QtCanvas canvas(painter, QtCanvas::screenCaps(*this), false);
+    QtCanvas canvas(painter, screenDeviceCaps(*this), false);
     // As a scroll view does before drawing: the device origin follows the scroll position.
     canvas.setViewportOrg({-horizontalScrollBar()->value(), -verticalScrollBar()->value()});
     const Rect client{0, 0, viewport()->width(), viewport()->height()};
@@ -206,7 +239,7 @@ int ResultView::printDocument(QPrinter& printer) {
         prompter_.message("The printer could not be started.");
         return 0;
     }
-    const DeviceCaps caps = QtCanvas::printerCaps(printer);
+    const DeviceCaps caps = printerDeviceCaps(printer);
     PrintLayout layout;
     {
         QtCanvas canvas(painter, caps, true);

@@ -12,6 +12,9 @@
 #include "document/store_data_set.h"
 #include "engine/components.h"
 #include "isodata/element_table.h"
+#ifdef MARVOLEN_HAVE_PICTURES
+#include "picture/picture_writer.h"
+#endif
 
 #include <algorithm>
 #include <chrono>
@@ -23,6 +26,30 @@
 namespace mv::cli {
 
 namespace {
+
+// The picture formats this build draws besides the metafile; the command line has no window, so
+// Qt's fonts run on the offscreen platform.
+PictureRenderer pictureRenderer() {
+#ifdef MARVOLEN_HAVE_PICTURES
+    return [](PictureFormat format, const DataSet& data, const PlotTitles& titles, const PlotScreen& screen) {
+        ensureGuiApplication();
+        return renderQtPicture(format, data, titles, screen);
+    };
+#else
+    return {};
+#endif
+}
+
+// Why an --export file name cannot be written, before anything is calculated; empty when it can.
+std::string exportRefusal(const std::string& path) {
+    const auto format = pictureFormatNamed(path);
+    if (!format)
+        return "--export: the picture's format comes from the file's extension, .emf, .svg, .png or .pdf ('" +
+               excerpt(path) + "')";
+    if (*format != PictureFormat::Emf && !pictureRenderer())
+        return "--export: this build writes enhanced metafiles (.emf) only ('" + excerpt(path) + "')";
+    return {};
+}
 
 constexpr int kDeltaForm = 136;
 constexpr int kAccurateForm = 138;
@@ -222,7 +249,8 @@ void printHelp(const CalcCommandSpec& cmd, std::ostream& out) {
            "                             as the window shows it, superscripts marked ^ and subscripts _\n"
            "  --spectrum unit|R          with --components: the spectrum file of the plotted profile at\n"
            "                             unit mass resolution or resolution R (100 to 1000000)\n"
-           "  --export FILE.emf          with --spectrum: also write the plot as an enhanced metafile\n"
+           "  --export FILE              with --spectrum: also write the plot as a picture, its format\n"
+           "                             from the extension: .emf, .svg, .png (300 dpi) or .pdf\n"
            "  -h, --help                 show this help\n\n"
            "The data set is written to standard output exactly as File Save writes it. A refused input\n"
            "prints its message on standard error and exits with status 2. Ctrl+C stops the calculation\n"
@@ -283,7 +311,11 @@ int runCalcCommand(const CalcCommandSpec& cmd, const std::vector<std::string>& a
                 args.exportPath = argv[++i];
             }
             if (args.exportPath.empty() || args.exportPath.find('\0') != std::string::npos) {
-                err << "marvolen-cli " << cmd.name << ": --export needs a file name FILE.emf\n";
+                err << "marvolen-cli " << cmd.name << ": --export needs a file name FILE.emf, .svg, .png or .pdf\n";
+                return kExitRefused;
+            }
+            if (const std::string refusal = exportRefusal(args.exportPath); !refusal.empty()) {
+                err << "marvolen-cli " << cmd.name << ": " << refusal << '\n';
                 return kExitRefused;
             }
             continue;
@@ -471,10 +503,14 @@ int runCalcCommand(const CalcCommandSpec& cmd, const std::vector<std::string>& a
         }
         attachProfile(data, profile);
         data.spectrumMode = true;
-        if (!args.exportPath.empty() &&
-            writeTextFile(args.exportPath, renderSpectrumMetafile(data, plotTitlesOf(session), PlotScreen{}))) {
-            err << kMetafileNotCopied << " (" << args.exportPath << ")\n";
-            return kExitFailure;
+        if (!args.exportPath.empty()) {
+            const PictureFormat format = pictureFormatFor(args.exportPath);
+            const auto bytes = renderSpectrumPicture(format, data, plotTitlesOf(session), PlotScreen{}, pictureRenderer());
+            if (!bytes || writeTextFile(args.exportPath, *bytes)) {
+                err << (format == PictureFormat::Emf ? kMetafileNotCopied : kPictureNotWritten) << " ("
+                    << args.exportPath << ")\n";
+                return kExitFailure;
+            }
         }
         return emit(renderSpectrumFile(data), args.outputPath, out, err);
     }

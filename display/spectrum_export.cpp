@@ -4,6 +4,8 @@
 #include "display/emf_canvas.h"
 #include "document/data_set_file.h"
 
+#include <cctype>
+
 namespace mv {
 
 namespace {
@@ -29,20 +31,24 @@ MetafileSizes metafileSizes(const PlotScreen& given) {
     return s;
 }
 
-std::string renderSpectrumMetafile(const DataSet& data, const PlotTitles& titles, const PlotScreen& given) {
-    const PlotScreen screen = knownScreen(given);
-    const MetafileSizes sizes = metafileSizes(screen);
-    DeviceCaps caps;
-    caps.horzRes = screen.horzRes;
-    caps.vertRes = screen.vertRes > 0 ? screen.vertRes : screen.horzRes * 9 / 16;
-    caps.horzSize = screen.horzSize;
-    caps.vertSize = screen.vertSize > 0 ? screen.vertSize : screen.horzSize * 9 / 16;
-    caps.logPixelsX = caps.logPixelsY = 96;
-    EmfCanvas canvas(caps, Rect{0, 0, 24000, 16000}, "Marvolen", "Isotope Cluster Mass Spectrum");
+std::optional<PictureFormat> pictureFormatNamed(const std::string& path) {
+    const size_t dot = path.find_last_of("./");
+    if (dot == std::string::npos || path[dot] != '.') return std::nullopt;
+    std::string ext = path.substr(dot + 1);
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (ext == "svg") return PictureFormat::Svg;
+    if (ext == "png") return PictureFormat::Png;
+    if (ext == "pdf") return PictureFormat::Pdf;
+    if (ext == "emf") return PictureFormat::Emf;
+    return std::nullopt;
+}
+
+void drawExportPicture(Canvas& canvas, const MetafileSizes& sizes, Size viewportExt, const DataSet& data,
+                       const PlotTitles& titles) {
     canvas.setMapMode(MapMode::Isotropic);
     canvas.setGraphicsMode(GraphicsMode::Advanced);
     canvas.setWindowExt({sizes.width, sizes.height});
-    canvas.setViewportExt({sizes.width, sizes.height});
+    canvas.setViewportExt(viewportExt);
     canvas.setWindowOrg({0, 0});
     canvas.setViewportOrg({0, 0});
 
@@ -74,18 +80,41 @@ std::string renderSpectrumMetafile(const DataSet& data, const PlotTitles& titles
     canvas.setMapMode(MapMode::Text);
     canvas.selectFont(previousFont);
     canvas.selectPen(previousPen);
+}
+
+std::string renderSpectrumMetafile(const DataSet& data, const PlotTitles& titles, const PlotScreen& given) {
+    const PlotScreen screen = knownScreen(given);
+    const MetafileSizes sizes = metafileSizes(screen);
+    DeviceCaps caps;
+    caps.horzRes = screen.horzRes;
+    caps.vertRes = screen.vertRes > 0 ? screen.vertRes : screen.horzRes * 9 / 16;
+    caps.horzSize = screen.horzSize;
+    caps.vertSize = screen.vertSize > 0 ? screen.vertSize : screen.horzSize * 9 / 16;
+    caps.logPixelsX = caps.logPixelsY = 96;
+    EmfCanvas canvas(caps, Rect{0, 0, 24000, 16000}, "Marvolen", "Isotope Cluster Mass Spectrum");
+    drawExportPicture(canvas, sizes, {sizes.width, sizes.height}, data, titles);
     return canvas.finish();
+}
+
+std::optional<std::string> renderSpectrumPicture(PictureFormat format, const DataSet& data, const PlotTitles& titles,
+                                                 const PlotScreen& screen, const PictureRenderer& renderer) {
+    if (format == PictureFormat::Emf) return renderSpectrumMetafile(data, titles, screen);
+    if (!renderer) return std::nullopt;
+    return renderer(format, data, titles, knownScreen(screen));
 }
 
 std::string exportFileName(const DataSet& data) {
     return formatC("Spectrum%d.emf", data.spectrumNumberTaken ? data.spectrumNumber - 1 : data.spectrumNumber);
 }
 
-bool exportSpectrum(MarvolenDocument& doc, Prompter& prompter, const PlotTitles& titles, const PlotScreen& screen) {
-    const auto path = prompter.savePath(exportFileName(doc.dataSet()), kMetafileFilter, "emf");
+bool exportSpectrum(MarvolenDocument& doc, Prompter& prompter, const PlotTitles& titles, const PlotScreen& screen,
+                    const PictureRenderer& renderer) {
+    const auto path = prompter.savePath(exportFileName(doc.dataSet()), kExportFilter, "emf");
     if (!path) return false;
-    const bool written = !writeTextFile(*path, renderSpectrumMetafile(doc.dataSet(), titles, screen));
-    if (!written) prompter.message(kMetafileNotCopied);
+    const PictureFormat format = pictureFormatFor(*path);
+    const auto bytes = renderSpectrumPicture(format, doc.dataSet(), titles, screen, renderer);
+    const bool written = bytes && !writeTextFile(*path, *bytes);
+    if (!written) prompter.message(format == PictureFormat::Emf ? kMetafileNotCopied : kPictureNotWritten);
     doc.takeSpectrumNumber();
     return written;
 }

@@ -3,7 +3,7 @@
 
 #include "app_test_support.h"
 
-#include "app/qt_canvas.h"
+#include "picture/qt_canvas.h"
 #include "display/listing.h"
 
 #include <QImage>

@@ -7,13 +7,11 @@
 
 class QPainter;
 class QPaintDevice;
-class QPrinter;
-class QWidget;
 
 namespace mv {
 
-// The Canvas on a QPainter: the view's viewport, a printer page or a print-preview page, or an
-// image. Fonts are requested by face name (Courier New and Arial resolve to the metric-compatible
+// The Canvas on a QPainter: the view's viewport, a printer page or a print-preview page, an image,
+// an SVG or a PDF. Fonts are requested by face name (Courier New and Arial resolve to the metric-compatible
 // Liberation faces) at the device height the mapping mode gives.
 class QtCanvas : public Canvas {
 public:
@@ -21,10 +19,6 @@ public:
 
     TextMetrics textMetrics() const override;
     Size textExtent(std::string_view text) const override;
-
-    // The capabilities of a widget's screen, and of a printer's printable area.
-    static DeviceCaps screenCaps(const QWidget& widget);
-    static DeviceCaps printerCaps(QPrinter& printer);
 
     // The Qt font for a logical font at a device height in pixels with GDI's sign rule (negative:
     // character height; positive: cell height; 0: the default size).

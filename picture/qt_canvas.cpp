@@ -1,11 +1,7 @@
-#include "app/qt_canvas.h"
+#include "picture/qt_canvas.h"
 
-#include <QGuiApplication>
 #include <QHash>
 #include <QPainter>
-#include <QPrinter>
-#include <QScreen>
-#include <QWidget>
 
 #include <algorithm>
 #include <cmath>
@@ -41,33 +37,6 @@ double cellPer100(const QString& family, int weight, QPaintDevice* device) {
 }  // namespace
 
 QtCanvas::QtCanvas(QPainter& painter, const DeviceCaps& caps, bool printer) : Canvas(caps, printer), painter_(painter) {}
-
-DeviceCaps QtCanvas::screenCaps(const QWidget& widget) {
-    DeviceCaps caps;
-    const QScreen* screen = widget.screen() ? widget.screen() : QGuiApplication::primaryScreen();
-    if (screen) {
-        caps.horzRes = screen->geometry().width();
-        caps.vertRes = screen->geometry().height();
-        caps.horzSize = roundHalfUp(screen->physicalSize().width());
-        caps.vertSize = roundHalfUp(screen->physicalSize().height());
-    }
-    caps.logPixelsX = widget.logicalDpiX();
-    caps.logPixelsY = widget.logicalDpiY();
-    return caps;
-}
-
-DeviceCaps QtCanvas::printerCaps(QPrinter& printer) {
-    DeviceCaps caps;
-    const QRectF pixels = printer.pageRect(QPrinter::DevicePixel);
-    const QRectF millimetres = printer.pageRect(QPrinter::Millimeter);
-    caps.horzRes = static_cast<int>(pixels.width());
-    caps.vertRes = static_cast<int>(pixels.height());
-    caps.logPixelsX = printer.logicalDpiX();
-    caps.logPixelsY = printer.logicalDpiY();
-    caps.horzSize = roundHalfUp(millimetres.width());
-    caps.vertSize = roundHalfUp(millimetres.height());
-    return caps;
-}
 
 QFont QtCanvas::qtFont(const FontDesc& desc, int deviceHeight, QPaintDevice* device) {
     const QString family = QString::fromStdString(desc.faceName);
