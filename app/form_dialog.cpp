@@ -1,5 +1,6 @@
 #include "app/form_dialog.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -8,6 +9,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QVBoxLayout>
 
@@ -62,9 +64,23 @@ QWidget* FormDialog::fieldWidget(int id) const {
 QWidget* FormDialog::makeFieldWidget(const Field& f) {
     QWidget* w = nullptr;
     if (f.kind == FieldKind::Check) {
-        auto* box = new QCheckBox(q(f.label), this);
+        QAbstractButton* box = nullptr;
+        const auto group = std::find_if(form_.radioGroups.begin(), form_.radioGroups.end(), [&](const std::vector<int>& g) {
+            return std::find(g.begin(), g.end(), f.id) != g.end();
+        });
+        if (group != form_.radioGroups.end()) {
+            box = new QRadioButton(q(f.label), this);
+            QButtonGroup*& buttons = radioGroups_[group - form_.radioGroups.begin()];
+            if (!buttons) buttons = new QButtonGroup(this);
+            buttons->addButton(box);
+            // A choice that enables an edit hands it the focus, ready for typing.
+            const int id = f.id;
+            connect(box, &QAbstractButton::clicked, this, [this, id] { focusToggledFields(id); });
+        } else {
+            box = new QCheckBox(q(f.label), this);
+        }
         box->setChecked(f.checked);
-        connect(box, &QCheckBox::toggled, this, [this] { applyToggles(); });
+        connect(box, &QAbstractButton::toggled, this, [this] { applyToggles(); });
         w = box;
     } else {
         auto* edit = new QLineEdit(q(f.text), this);
@@ -191,7 +207,7 @@ void FormDialog::readInto(Form& form) const {
     for (Field& f : form.fields) {
         const QWidget* w = widgets_.at(f.id);
         if (f.kind == FieldKind::Check)
-            f.checked = static_cast<const QCheckBox*>(w)->isChecked();
+            f.checked = static_cast<const QAbstractButton*>(w)->isChecked();
         else
             f.text = static_cast<const QLineEdit*>(w)->text().toStdString();
         f.enabled = w->isEnabled();
@@ -200,10 +216,20 @@ void FormDialog::readInto(Form& form) const {
 
 void FormDialog::applyToggles() {
     for (const Toggle& t : form_.toggles) {
-        const auto* box = qobject_cast<QCheckBox*>(fieldWidget(t.checkId));
+        const auto* box = qobject_cast<QAbstractButton*>(fieldWidget(t.checkId));
         if (!box) continue;
         for (int id : t.fieldIds)
             if (QWidget* w = fieldWidget(id)) w->setEnabled(box->isChecked());
+    }
+}
+
+void FormDialog::focusToggledFields(int checkId) {
+    for (const Toggle& t : form_.toggles) {
+        if (t.checkId != checkId || t.fieldIds.empty()) continue;
+        QWidget* w = fieldWidget(t.fieldIds.front());
+        if (!w || !w->isEnabled()) continue;
+        w->setFocus(Qt::OtherFocusReason);
+        if (auto* edit = qobject_cast<QLineEdit*>(w)) edit->selectAll();
     }
 }
 

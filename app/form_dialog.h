@@ -4,13 +4,16 @@
 
 #include <QDialog>
 
+#include <cstddef>
 #include <map>
 
+class QButtonGroup;
 class QWidget;
 
 namespace mv {
 
-// A parameter dialog built from a Form: a label and an edit per field (or a check box), group
+// A parameter dialog built from a Form: a label and an edit per field (or a check box or radio
+// button), group
 // boxes from the form's static texts, tab order in exchange order, and the toggled fields enabled
 // by their check boxes. OK validates like the dialog framework: the first failing field's message
 // is shown, the focus goes into that field, and the dialog stays open. Only an accepted dialog
@@ -20,7 +23,8 @@ class FormDialog : public QDialog {
 public:
     FormDialog(Form& form, QWidget* parent = nullptr);
 
-    // The widget of a field (QLineEdit or QCheckBox), also found by the object name "field<id>".
+    // The widget of a field (QLineEdit, QCheckBox or QRadioButton), also found by the object name
+    // "field<id>".
     QWidget* fieldWidget(int id) const;
 
     void accept() override;
@@ -31,9 +35,11 @@ private:
     QWidget* makeFieldWidget(const Field& f);
     void readInto(Form& form) const;
     void applyToggles();
+    void focusToggledFields(int checkId);
 
     Form& form_;
     std::map<int, QWidget*> widgets_;
+    std::map<std::ptrdiff_t, QButtonGroup*> radioGroups_;
 };
 
 // Object name of a field's widget.

@@ -98,8 +98,12 @@ void MainWindow::createMenus() {
     connect(addCommand(file, Command::FileSaveAs, QStringLiteral("Save &As..."),
                        QStringLiteral("Save the active document with a new name")),
             &QAction::triggered, this, &MainWindow::fileSaveAs);
-    addCommand(file, Command::ExportSpectrum, QStringLiteral("&Export"),
-               QStringLiteral("Export the graph as an enhanced metafile"), {K(Qt::CTRL | Qt::Key_E)});
+    connect(addCommand(file, Command::ExportSpectrum, QStringLiteral("&Export"),
+                       QStringLiteral("Export the graph as an enhanced metafile"), {K(Qt::CTRL | Qt::Key_E)}),
+            &QAction::triggered, this, [this] {
+                view_->exportSpectrum();
+                updateCommands();
+            });
     file->addSeparator();
     connect(addCommand(file, Command::FilePrint, QStringLiteral("&Print..."),
                        QStringLiteral("Print the active document"), {K(Qt::CTRL | Qt::Key_P)}),
@@ -177,10 +181,20 @@ void MainWindow::createMenus() {
         });
     }
     calc->addSeparator();
-    addCommand(calc, Command::PlotSpectrum, QStringLiteral("Plot &Spectrum"),
-               QStringLiteral("Plot the spectrum using individual component ion data"), {K(Qt::CTRL | Qt::Key_U)});
-    addCommand(calc, Command::DisplayData, QStringLiteral("&Display Data"),
-               QStringLiteral("Return to the display of individual ion component data"), {K(Qt::CTRL | Qt::Key_D)});
+    connect(addCommand(calc, Command::PlotSpectrum, QStringLiteral("Plot &Spectrum"),
+                       QStringLiteral("Plot the spectrum using individual component ion data"),
+                       {K(Qt::CTRL | Qt::Key_U)}),
+            &QAction::triggered, this, [this] {
+                view_->plotSpectrum();
+                updateCommands();
+            });
+    connect(addCommand(calc, Command::DisplayData, QStringLiteral("&Display Data"),
+                       QStringLiteral("Return to the display of individual ion component data"),
+                       {K(Qt::CTRL | Qt::Key_D)}),
+            &QAction::triggered, this, [this] {
+                view_->displayData();
+                updateCommands();
+            });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     connect(addCommand(help, Command::HelpFinder, QStringLiteral("&Help Topics"), QStringLiteral("List Help topics"),
@@ -237,11 +251,9 @@ void MainWindow::updateCommands() {
     action(Command::FileSaveAs)->setEnabled(doc_.canSaveAs());
     action(Command::FilePrint)->setEnabled(doc_.canPrint());
     action(Command::FilePrintPreview)->setEnabled(doc_.canPrint());
-    // The spectrum plot and its export are not part of this program yet; their entries stay
-    // disabled until they are.
-    action(Command::PlotSpectrum)->setEnabled(false);
-    action(Command::DisplayData)->setEnabled(doc_.canDisplayData());
-    action(Command::ExportSpectrum)->setEnabled(false);
+    action(Command::PlotSpectrum)->setEnabled(doc_.canPlot() && !running);
+    action(Command::DisplayData)->setEnabled(doc_.canDisplayData() && !running);
+    action(Command::ExportSpectrum)->setEnabled(view_->canExport());
     for (int id : {Command::EditUndo, Command::EditCut, Command::EditCopy, Command::EditPaste})
         action(id)->setEnabled(false);
 

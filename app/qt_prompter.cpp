@@ -7,6 +7,7 @@
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 namespace mv {
 
@@ -69,6 +70,13 @@ std::optional<std::string> QtPrompter::savePath(const std::string& defaultName, 
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(qtNameFilters(filter));
     dialog.setDefaultSuffix(q(defaultExtension));
+    // A name typed without an extension takes the one of the file type chosen (the default one
+    // for "All Files").
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, defaultExtension](const QString& name) {
+        static const QRegularExpression pattern(QStringLiteral("\\(\\*\\.(\\w+)\\)"));
+        const QRegularExpressionMatch m = pattern.match(name);
+        dialog.setDefaultSuffix(m.hasMatch() ? m.captured(1) : q(defaultExtension));
+    });
     static SuffixIconProvider icons;
     dialog.setIconProvider(&icons);
     const QString folder = settings::saveFolder();

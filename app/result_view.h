@@ -4,6 +4,7 @@
 #include "control/session.h"
 #include "control/workers.h"
 #include "display/listing.h"
+#include "display/plot.h"
 #include "document/document.h"
 #include "engine/workspace.h"
 #include "app/progress_dialog.h"
@@ -20,8 +21,8 @@ class Prompter;
 
 
 // The program's only view: it owns the calculation commands with their stored parameters, runs the
-// worker, the timer and the progress dialog, and draws the welcome screen, the listing or nothing
-// through the shared drawing code, on the screen and on printers.
+// worker, the timer and the progress dialog, and draws the welcome screen, the listing, the plotted
+// spectrum or nothing through the shared drawing code, on the screen and on printers.
 class ResultView : public QAbstractScrollArea, public CalcTarget {
     Q_OBJECT
 public:
@@ -42,6 +43,13 @@ public:
     // --- CalcTarget ---
     bool readyForCalculation() const override;
     void prepareForCalculation() override;
+
+    // --- Plot commands: refused unless the document and the view allow them ---
+    void plotSpectrum();
+    void displayData();
+    void exportSpectrum();
+    bool canExport() const;
+    const PlotScreen& plotScreen() const { return screen_; }
 
     // --- Printing: the page count of a job on this printer, and the job itself ---
     int printDocument(QPrinter& printer);
@@ -76,6 +84,7 @@ private:
     Prompter& prompter_;
     CalcSession session_;
     ListingView listing_;
+    PlotScreen screen_;  // the display the plot was last painted on, for the export's sizes
     ScrollSizes sizes_;
     CalcRunner runner_;
     QTimer timer_;

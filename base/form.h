@@ -38,6 +38,8 @@ struct Form {
     std::vector<std::string> texts;
     std::vector<Field> fields;  // exchange order: read and validated in this order on OK
     std::vector<Toggle> toggles;
+    // Check fields shown as a radio group: exactly one of each group is ticked.
+    std::vector<std::vector<int>> radioGroups;
 
     Field& field(int id);
     const Field& field(int id) const;

@@ -34,6 +34,7 @@ Form resolutionForm() {
     user.kind = FieldKind::Check;
     form.fields = {resolution, unit, user};
     form.toggles = {{ResolDlg::kUserSelected, {ResolDlg::kResolution}}};
+    form.radioGroups = {{ResolDlg::kUnitMass, ResolDlg::kUserSelected}};
     form.setNumber(ResolDlg::kResolution, 1000.0);
     form.setCheck(ResolDlg::kUnitMass, true);
     form.setCheck(ResolDlg::kUserSelected, false);

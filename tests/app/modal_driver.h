@@ -58,7 +58,7 @@ public:
             for (const auto& [id, text] : values) {
                 QWidget* field = dialog->findChild<QWidget*>(mv::fieldObjectName(id));
                 QVERIFY2(field, qPrintable(QStringLiteral("no field %1").arg(id)));
-                if (auto* box = qobject_cast<QCheckBox*>(field))
+                if (auto* box = qobject_cast<QAbstractButton*>(field))  // check box or radio button
                     box->setChecked(text == QLatin1String("1"));
                 else
                     static_cast<QLineEdit*>(field)->setText(text);
@@ -86,14 +86,16 @@ public:
             QTimer::singleShot(0, b, [b] { b->click(); });
         });
     }
-    // Expects the save dialog; answers with path (or Cancel when empty).
-    void save(const QString& path) {
-        add([path](QWidget* w) {
+    // Expects the save dialog with its default extension and one of its file types; answers with
+    // path (or Cancel when empty).
+    void save(const QString& path, const QString& suffix = QStringLiteral("txt"),
+              const QString& fileType = QStringLiteral("Marvolen Files (*.txt)")) {
+        add([path, suffix, fileType](QWidget* w) {
             auto* dialog = qobject_cast<QFileDialog*>(w);
             QVERIFY2(dialog, qPrintable(QStringLiteral("expected the save dialog, got ") + describe(w)));
             QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
-            QCOMPARE(dialog->defaultSuffix(), QStringLiteral("txt"));
-            QVERIFY(dialog->nameFilters().contains(QStringLiteral("Marvolen Files (*.txt)")));
+            QCOMPARE(dialog->defaultSuffix(), suffix);
+            QVERIFY2(dialog->nameFilters().contains(fileType), qPrintable(dialog->nameFilters().join(", ")));
             QVERIFY(!dialog->testOption(QFileDialog::DontConfirmOverwrite));
             if (path.isEmpty()) {
                 QTimer::singleShot(0, dialog, [dialog] { dialog->reject(); });

@@ -30,8 +30,9 @@ void checkEnabled(MainWindow& window, std::initializer_list<Enabled> expected, c
                                 .arg(e.enabled ? "enabled" : "disabled")));
 }
 
-// Never enabled, whatever the state: nothing is read from files, the edit commands have no
-// handlers, and the plot is not part of the program yet.
+// Never enabled, whatever the state: nothing is read from files and the edit commands have no
+// handlers. (The plot commands stay disabled too here: no calculation of these tests lists
+// component ions.)
 const std::initializer_list<Enabled> kAlwaysDisabled = {
     {Command::FileOpen, false}, {Command::FileMruFile1, false}, {Command::EditUndo, false},
     {Command::EditCut, false},  {Command::EditCopy, false},     {Command::EditPaste, false},
