@@ -62,6 +62,11 @@ const std::vector<OptionCase> kOptions = {
      {"", "0", "0:", ":3", "0:3:5", "a:b", "-1:3", "3:1", "0:166", "0:640", "0:-1", "1e0:2", "0:" + kMillion,
       " : ", "\xef\xbc\x90:3"},
      false},
+    {"--spectrum", {"0", "99.99", "1000000.5", "1e7", "-1000", "units", "UNIT", "unit mass"}, true},
+    {"--export",
+     {"", "plot", "plot.", "plot.jpg", "plot.emf/", "/tmp/plot.svg/", "plot.svg\xc3\xa9", "plot.p\xc3\xa9" "f",
+      kMillion + ".txt"},
+     false},
     {"--product", {"", "c6", "C6H12O6Jx", "C7H12O6Jx", "C6H12O6SJx", "Xx", "C6H12O6\xc3\xa9", "(CH3)2", kMillionFormula, "C0"},
      false},
     {"--user-element",
@@ -79,11 +84,12 @@ struct Command {
 
 const std::vector<Command> kCommands = {
     {{"regular", "C6H12O6Jx", "--user-element", "Jx=12,1:0.3"},
-     {"--charge", "--stop-fa", "--components", "--max-ions", "--user-element"}},
+     {"--charge", "--stop-fa", "--components", "--max-ions", "--user-element", "--spectrum", "--export"}},
     {{"precursor", "C6H12O6Jx", "--product", "C6H10O5Jx", "--user-element", "Jx=12,1:0.3"},
      {"--charge", "--product-charge", "--stop-fa", "--product", "--user-element"}},
     {{"neutral-loss", "C6H12O6Jx", "--product", "C6H10O5Jx", "--user-element", "Jx=12,1:0.3"},
-     {"--charge", "--product-charge", "--stop-fa", "--components", "--max-ions", "--product", "--user-element"}},
+     {"--charge", "--product-charge", "--stop-fa", "--components", "--max-ions", "--product", "--user-element",
+      "--spectrum", "--export"}},
     {{"product", "C6H12O6Jx", "--product", "C6H10O5Jx", "--user-element", "Jx=12,1:0.3"},
      {"--charge", "--product-charge", "--stop-fa", "--max-precursor-peak", "--product", "--user-element"}},
 };
@@ -97,8 +103,10 @@ std::vector<std::string> withOption(const Command& c, const std::string& option,
             return args;
         }
     args.insert(args.end(), {option, value});
-    // --max-ions is read only while components are listed.
-    if (option == "--max-ions") args.insert(args.end(), {"--components", "0:3"});
+    // --max-ions is read only while components are listed, the spectrum is built from them, and
+    // the picture is drawn from the spectrum.
+    if (option == "--max-ions" || option == "--spectrum") args.insert(args.end(), {"--components", "0:3"});
+    if (option == "--export") args.insert(args.end(), {"--components", "0:3", "--spectrum", "unit"});
     return args;
 }
 
@@ -133,7 +141,10 @@ TEST_F(HostileArguments, EveryUnfitValueIsRefused) {
                 auto inlineArgs = c.base;
                 if (std::string(o.option) != "--user-element" && std::string(o.option) != "--product") {
                     inlineArgs.push_back(std::string(o.option) + "=" + v);
-                    if (std::string(o.option) == "--max-ions") inlineArgs.insert(inlineArgs.end(), {"--components", "0:3"});
+                    if (std::string(o.option) == "--max-ions" || std::string(o.option) == "--spectrum")
+                        inlineArgs.insert(inlineArgs.end(), {"--components", "0:3"});
+                    if (std::string(o.option) == "--export")
+                        inlineArgs.insert(inlineArgs.end(), {"--components", "0:3", "--spectrum", "unit"});
                     expectRefused(runLibrary(inlineArgs), what + " (inline)");
                 }
             }

@@ -155,5 +155,39 @@ TEST_F(OutputFailure, AWrittenFileHoldsExactlyWhatStandardOutputShows) {
     }
 }
 
+// The plot picture: every format's write failures, also part way, are reported with the file's
+// name, and the spectrum is then not printed as if all had gone well.
+TEST_F(OutputFailure, PictureWritesThatFailAreReported) {
+    std::vector<std::string> extensions = {".emf"};
+#ifdef MARVOLEN_HAVE_PICTURES
+    extensions.insert(extensions.end(), {".svg", ".png", ".pdf"});
+#endif
+    for (const auto& ext : extensions) {
+        const fs::path folder = dir_ / ("a-folder" + ext);
+        fs::create_directory(folder);
+        struct Case {
+            std::string path;
+            long long sizeLimit;  // -1: none
+        };
+        const Case cases[] = {
+            {folder.string(), -1},
+            {(dir_ / "missing" / ("plot" + ext)).string(), -1},
+            {(dir_ / ("partial" + ext)).string(), 1000},  // every picture is larger
+        };
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.path);
+            ProcessOptions options;
+            options.fileSizeLimit = c.sizeLimit;
+            const ProcessResult r = runCli({"regular", "C6H12O6", "--components", "0:4", "--spectrum", "unit",
+                                            "--export", c.path, "--no-progress"},
+                                           options);
+            EXPECT_FALSE(r.signalled) << r.err;
+            EXPECT_EQ(r.status, kExitFailure) << r.err;
+            EXPECT_NE(r.err.find(c.path), std::string::npos) << r.err;
+            EXPECT_EQ(r.out, "");
+        }
+    }
+}
+
 }  // namespace
 }  // namespace mv::test
