@@ -202,6 +202,11 @@ public:
     // True when logical y grows up the device (the English modes, MM_ISOTROPIC with the default
     // extents).
     bool yUp() const;
+    // The turn of text as seen on the device, in tenths of a degree counterclockwise. Escapement is
+    // an angle in logical space: where the logical y axis points up the device, it turns the other
+    // way as seen, so that a graph drawn y up and the same graph drawn y down (the plot on the screen
+    // and in the metafile) put their rotated titles alike.
+    int seenEscapement(int escapement) const { return yUp() ? -escapement : escapement; }
 
     // --- state --------------------------------------------------------------------------------
     FontDesc selectFont(const FontDesc& font);  // returns the previously selected font

@@ -25,7 +25,7 @@ int codePoints(std::string_view text) {
 }
 
 // Corners of the text's cell relative to the reference point, in device orientation (u to the
-// right, v down), turned by the escapement, then taken into logical directions.
+// right, v down), turned by the escapement as seen, then taken into logical directions.
 Rect textBox(Point at, Size extent, int ascent, unsigned align, int escapement, bool yUp) {
     const int w = extent.cx;
     const int h = extent.cy;
@@ -137,7 +137,7 @@ void RecordingCanvas::drawTextAt(Point reference, std::string_view text, unsigne
     t.yUp = yUp();
     t.extent = textExtent(text);
     t.ascent = textMetrics().ascent;
-    t.box = textBox(reference, t.extent, t.ascent, align, t.font.escapement, t.yUp);
+    t.box = textBox(reference, t.extent, t.ascent, align, seenEscapement(t.font.escapement), t.yUp);
     texts_.push_back(std::move(t));
 }
 

@@ -135,8 +135,9 @@ void QtCanvas::drawTextAt(Point reference, std::string_view text, unsigned align
     const Point at = toDevice(reference);
     painter_.save();
     painter_.translate(at.x, at.y);
-    // Escapement turns counterclockwise as seen; Qt's rotation turns clockwise on the device.
-    if (font.pixelSize() > 0 && fontDesc_.escapement % 3600 != 0) painter_.rotate(-fontDesc_.escapement / 10.0);
+    // Qt's rotation turns clockwise on the device.
+    const int turn = seenEscapement(fontDesc_.escapement);
+    if (font.pixelSize() > 0 && turn % 3600 != 0) painter_.rotate(-turn / 10.0);
     if (backgroundMode() == BackgroundMode::Opaque) painter_.fillRect(QRectF(u0, v0, w, h), qtColour(backgroundColor()));
     painter_.setFont(font);
     painter_.setPen(qtColour(textColor()));

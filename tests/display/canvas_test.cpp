@@ -247,9 +247,10 @@ TEST(CanvasDrawing, AlignmentPlacesTheTextBox) {
     }
 }
 
-// The plot's axis title: escapement -900 turns the text clockwise as seen, so it runs down the page
-// with the glyphs' tops to the right of the reference point; bottom-centre alignment puts the
-// reference at the middle of the cell's bottom edge.
+// The plot's axis title: escapement -900 with y up the page and +900 with y down both turn the text
+// counterclockwise as seen, so it runs up the page with the glyphs' tops to the left of the
+// reference point; bottom-centre alignment puts the reference at the middle of the cell's bottom
+// edge.
 TEST(CanvasDrawing, RotatedTextBox) {
     RecordingCanvas canvas;
     canvas.setMapMode(MapMode::HiEnglish);
@@ -260,7 +261,7 @@ TEST(CanvasDrawing, RotatedTextBox) {
     canvas.selectFont(f);
     canvas.setTextAlign(TextAlign::Bottom | TextAlign::Center);
     canvas.textOut(500, -1000, "abcde");
-    EXPECT_EQ(canvas.texts()[0].box, (Rect{500, -970, 520, -1030}));
+    EXPECT_EQ(canvas.texts()[0].box, (Rect{480, -970, 500, -1030}));
 
     RecordingCanvas exported;  // y down, +900: runs up the page, tops to the left
     exported.setMapMode(MapMode::Isotropic);

@@ -71,6 +71,15 @@ TEST(PlotDraw, FrameIntensityAxisAndTitles) {
     EXPECT_EQ(axis->at, (Point{kLeft / 2, -3101}));
     EXPECT_EQ(axis->font.escapement, -900);
     EXPECT_EQ(axis->align, TextAlign::Bottom | TextAlign::Center);
+    // It reads up the page, left of the reference point, and lies over none of the intensity labels.
+    EXPECT_GT(axis->box.top - axis->box.bottom, axis->box.right - axis->box.left);
+    EXPECT_EQ(axis->box.right, kLeft / 2);
+    for (const auto& t : c.texts()) {
+        if (t.align != (TextAlign::Right | TextAlign::Top)) continue;
+        const bool apart = axis->box.right <= t.box.left || t.box.right <= axis->box.left ||
+                           axis->box.top <= t.box.bottom || t.box.top <= axis->box.bottom;
+        EXPECT_TRUE(apart) << t.text;
+    }
     EXPECT_EQ(paint.textsAt(kBottom - 220 - 175, TextAlign::Center | TextAlign::Top),
               std::vector<std::string>{"Mass/Charge"});
 
