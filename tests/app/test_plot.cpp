@@ -10,6 +10,7 @@
 #include "document/data_set_file.h"
 
 #include <QImage>
+#include <QPrinter>
 #include <QRadioButton>
 
 using namespace mv;
@@ -226,6 +227,28 @@ private slots:
         QVERIFY2(driver.done(), qPrintable(driverLog(driver)));
         QCOMPARE(driver.seen.last(), QStringLiteral("file:Spectrum2.emf"));
         QVERIFY(driver.unexpected.isEmpty());
+    }
+
+    // The plot prints on one page, at the printer's own sizes.
+    void plotPrintsOnOnePage() {
+        MainWindow window;
+        ModalDriver driver;
+        QVERIFY(calculate(window, driver, true));
+        plot(window, driver);
+        QVERIFY2(driver.done(), qPrintable(driverLog(driver)));
+        QPrinter& printer = window.printer();
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        const QString pdf = dir_.filePath(QStringLiteral("plot.pdf"));
+        printer.setOutputFileName(pdf);
+        printer.setResolution(600);
+        QCOMPARE(window.view().printDocument(printer), 1);
+        const QByteArray bytes = mv::test::fileBytes(pdf);
+        QCOMPARE(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r"), 1);
+        QVERIFY(!window.view().listingView().printing);
+        // The screen paint after printing is the plot again.
+        window.view().viewport()->grab();
+        QCoreApplication::processEvents();
+        QCOMPARE(window.view().scrollSizes().mapMode, MapMode::HiEnglish);
     }
 
     // Closing with a plot never saved asks for the data set, then for the spectrum, whose file

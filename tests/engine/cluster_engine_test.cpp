@@ -171,34 +171,56 @@ void countVectors(int n, int k, std::vector<int>& cur, std::vector<std::vector<i
     }
 }
 
-// Every species of a composition (elements in index order, as std::map keeps them).
-std::vector<Species> bruteForce(const std::map<int, int>& atoms) {
-    std::vector<Species> all{{"", 1.0L, 0}};
+// Every species of a composition with its isotope counts per element (elements in index order, as
+// std::map keeps them; isotopes lightest first).
+struct CountedSpecies {
+    std::map<int, std::vector<int>> counts;
+    long double probability;
+    int shift;
+};
+
+std::vector<CountedSpecies> countedSpecies(const std::map<int, int>& atoms) {
+    std::vector<CountedSpecies> all{{{}, 1.0L, 0}};
     for (const auto& [e, n] : atoms) {
         const auto& iso = isotopeData().at(e);
         std::vector<std::vector<int>> vectors;
         std::vector<int> cur;
         countVectors(n, static_cast<int>(iso.size()), cur, vectors);
-        std::vector<Species> next;
+        std::vector<CountedSpecies> next;
         for (const auto& s : all) {
             for (const auto& v : vectors) {
-                Species t = s;
+                CountedSpecies t = s;
                 int rest = n;
                 for (size_t i = 0; i < iso.size(); ++i) {
-                    // multinomial: choose v[i] of the remaining atoms
                     long double c = 1;
                     for (int j = 0; j < v[i]; ++j) c = c * (rest - j) / (j + 1);
                     t.probability *= c * std::pow(iso[i].abundance, v[i]);
                     rest -= v[i];
                     t.shift += v[i] * iso[i].delta;
-                    if (v[i] == 0) continue;
-                    t.formula += "(" + std::to_string(iso[i].massNumber) + symbolOf(e) + ")";
-                    if (v[i] != 1) t.formula += std::to_string(v[i]);
                 }
+                t.counts[e] = v;
                 next.push_back(t);
             }
         }
         all = std::move(next);
+    }
+    return all;
+}
+
+// The same species with their formulas.
+std::vector<Species> bruteForce(const std::map<int, int>& atoms) {
+    std::vector<Species> all;
+    for (const auto& c : countedSpecies(atoms)) {
+        Species t{"", c.probability, c.shift};
+        for (const auto& [e, v] : c.counts) {
+            const auto& iso = isotopeData().at(e);
+            for (size_t i = 0; i < iso.size(); ++i) {
+                if (v[i] == 0) continue;
+                t.formula += "(" + std::to_string(iso[i].massNumber) + symbolOf(e) + ")";
+                if (v[i] != 1) t.formula += std::to_string(v[i]);
+            }
+        }
+        all.push_back(std::move(t));
     }
     return all;
 }
@@ -388,41 +410,6 @@ TEST(ProductPass, ChlorineTriangle) {
     EXPECT_NEAR(stored, 1.0, 1e-15);
     EXPECT_EQ(ws->posAtoms2[0], 1);
     EXPECT_EQ(ws->posProduct1Atoms[0], 1);
-}
-
-// Every species of the precursor with its isotope counts per element, lightest first.
-struct CountedSpecies {
-    std::map<int, std::vector<int>> counts;
-    long double probability;
-    int shift;
-};
-
-std::vector<CountedSpecies> countedSpecies(const std::map<int, int>& atoms) {
-    std::vector<CountedSpecies> all{{{}, 1.0L, 0}};
-    for (const auto& [e, n] : atoms) {
-        const auto& iso = isotopeData().at(e);
-        std::vector<std::vector<int>> vectors;
-        std::vector<int> cur;
-        countVectors(n, static_cast<int>(iso.size()), cur, vectors);
-        std::vector<CountedSpecies> next;
-        for (const auto& s : all) {
-            for (const auto& v : vectors) {
-                CountedSpecies t = s;
-                int rest = n;
-                for (size_t i = 0; i < iso.size(); ++i) {
-                    long double c = 1;
-                    for (int j = 0; j < v[i]; ++j) c = c * (rest - j) / (j + 1);
-                    t.probability *= c * std::pow(iso[i].abundance, v[i]);
-                    rest -= v[i];
-                    t.shift += v[i] * iso[i].delta;
-                }
-                t.counts[e] = v;
-                next.push_back(t);
-            }
-        }
-        all = std::move(next);
-    }
-    return all;
 }
 
 long double choose(int n, int k) {
