@@ -30,6 +30,21 @@ inline void initAppTests() {
     QSettings(QString::fromLatin1(settings::kOrganisation), QString::fromLatin1(settings::kApplication)).clear();
 }
 
+struct Enabled {
+    int id;
+    bool enabled;
+};
+
+// Each command's enabled state is as expected; when names the moment for the failure message.
+inline void checkEnabled(MainWindow& window, std::initializer_list<Enabled> expected, const char* when) {
+    for (const Enabled& e : expected)
+        QVERIFY2(window.action(e.id)->isEnabled() == e.enabled,
+                 qPrintable(QStringLiteral("%1: command %2 should be %3")
+                                .arg(QLatin1String(when))
+                                .arg(e.id)
+                                .arg(e.enabled ? "enabled" : "disabled")));
+}
+
 // Waits until the running calculation has been stored (or timeoutMs passed).
 inline bool waitForStored(MainWindow& window, int timeoutMs = 60000) {
     QElapsedTimer clock;

@@ -46,6 +46,8 @@ public:
     std::vector<std::map<int, QString>> formContents;
     // Modal windows that appeared with no step left; they were rejected.
     QStringList unexpected;
+    // Both, for a failure message.
+    QString log() const { return seen.join(" | ") + " / unexpected: " + unexpected.join(" | "); }
 
     // --- Steps ---
 

@@ -46,7 +46,7 @@ private:
         driver.save(path);
         QVERIFY(window.action(Command::FileSave)->isEnabled());
         window.action(Command::FileSave)->trigger();
-        QVERIFY2(driver.done(), qPrintable(driver.seen.join(" | ") + " / unexpected: " + driver.unexpected.join(" | ")));
+        QVERIFY2(driver.done(), qPrintable(driver.log()));
         QVERIFY2(driver.unexpected.isEmpty(), qPrintable(driver.unexpected.join(" | ")));
         const QByteArray written = mv::test::fileBytes(path);
         QCOMPARE(written.size(), expected.size());
@@ -95,13 +95,13 @@ private slots:
         driver.form({{1077, "C10H20O2S"}, {1073, "0"}});
         driver.box("Precursor ion charge cannot be zero!");
         window.action(Command::PrecursorScan)->trigger();
-        QVERIFY2(driver.done(), qPrintable(driver.seen.join(" | ") + " / unexpected: " + driver.unexpected.join(" | ")));
+        QVERIFY2(driver.done(), qPrintable(driver.log()));
         QVERIFY(window.document().dataSet().readyForCalculation);
 
         driver.form({{1073, "1"}});
         driver.form({{1011, "C5H10O"}, {1012, "1"}});
         QVERIFY(run(window, Command::PrecursorScan));
-        QVERIFY2(driver.done(), qPrintable(driver.seen.join(" | ") + " / unexpected: " + driver.unexpected.join(" | ")));
+        QVERIFY2(driver.done(), qPrintable(driver.log()));
         QVERIFY(driver.unexpected.isEmpty());
         QCOMPARE(driver.formContents.at(1).at(1073), QStringLiteral("0"));
         QCOMPARE(driver.formContents.at(1).at(1077), QStringLiteral("C10H20O2S"));
@@ -119,12 +119,12 @@ private slots:
         driver.form({{1011, "C10H15Cl"}, {1012, "1"}});
         driver.box("Element mismatch between product ion and precursor ion!");
         window.action(Command::NeutralLossScan)->trigger();
-        QVERIFY2(driver.done(), qPrintable(driver.seen.join(" | ") + " / unexpected: " + driver.unexpected.join(" | ")));
+        QVERIFY2(driver.done(), qPrintable(driver.log()));
 
         driver.form({});
         driver.form({{1011, "C10H15NO2"}});
         QVERIFY(run(window, Command::NeutralLossScan));
-        QVERIFY2(driver.done(), qPrintable(driver.seen.join(" | ") + " / unexpected: " + driver.unexpected.join(" | ")));
+        QVERIFY2(driver.done(), qPrintable(driver.log()));
         QVERIFY(driver.unexpected.isEmpty());
         QCOMPARE(driver.formContents.back().at(1011), QStringLiteral("C10H15Cl"));
         checkListingDrawn(window);
@@ -142,7 +142,7 @@ private slots:
         driver.form({{1006, "3"}});
         driver.form({{1011, "C4H8O2"}, {1012, "1"}});
         QVERIFY(run(window, Command::ProductScan));
-        QVERIFY2(driver.done(), qPrintable(driver.seen.join(" | ") + " / unexpected: " + driver.unexpected.join(" | ")));
+        QVERIFY2(driver.done(), qPrintable(driver.log()));
         QVERIFY(driver.unexpected.isEmpty());
         QCOMPARE(driver.seen.first(), QStringLiteral("form:Precursor Ion Parameters"));
         checkListingDrawn(window);
@@ -182,13 +182,13 @@ private slots:
 
         driver.box("Click 'File, New' (Ctrl+N) before another calculation!");
         window.action(Command::MSnScans)->trigger();
-        QVERIFY2(driver.done(), qPrintable(driver.seen.join(" | ") + " / unexpected: " + driver.unexpected.join(" | ")));
+        QVERIFY2(driver.done(), qPrintable(driver.log()));
         QCOMPARE(QString::fromStdString(renderListingText(window.document().dataSet(), workspace())),
                  QString::fromStdString(before));
 
         driver.box("Current data set is not saved, save it?", QMessageBox::No);
         window.action(Command::FileNew)->trigger();
-        QVERIFY2(driver.done(), qPrintable(driver.seen.join(" | ") + " / unexpected: " + driver.unexpected.join(" | ")));
+        QVERIFY2(driver.done(), qPrintable(driver.log()));
         driver.form({});
         QVERIFY(run(window, Command::RegularScan));
         QCOMPARE(window.windowTitle(), QStringLiteral("Marvolen - MVSet2"));

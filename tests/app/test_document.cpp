@@ -13,27 +13,14 @@
 
 using namespace mv;
 using mv::test::ModalDriver;
+using mv::test::checkEnabled;
 
 namespace {
-
-struct Enabled {
-    int id;
-    bool enabled;
-};
-
-void checkEnabled(MainWindow& window, std::initializer_list<Enabled> expected, const char* when) {
-    for (const Enabled& e : expected)
-        QVERIFY2(window.action(e.id)->isEnabled() == e.enabled,
-                 qPrintable(QStringLiteral("%1: command %2 should be %3")
-                                .arg(QLatin1String(when))
-                                .arg(e.id)
-                                .arg(e.enabled ? "enabled" : "disabled")));
-}
 
 // Never enabled, whatever the state: nothing is read from files and the edit commands have no
 // handlers. (The plot commands stay disabled too here: no calculation of these tests lists
 // component ions.)
-const std::initializer_list<Enabled> kAlwaysDisabled = {
+const std::initializer_list<mv::test::Enabled> kAlwaysDisabled = {
     {Command::FileOpen, false}, {Command::FileMruFile1, false}, {Command::EditUndo, false},
     {Command::EditCut, false},  {Command::EditCopy, false},     {Command::EditPaste, false},
     {Command::PlotSpectrum, false}, {Command::DisplayData, false}, {Command::ExportSpectrum, false}};
@@ -83,7 +70,7 @@ private slots:
         const QString path = dir_.filePath(QStringLiteral("first.txt"));
         driver.save(path);
         window.action(Command::FileSaveAs)->trigger();
-        QVERIFY2(driver.done(), qPrintable(driver.seen.join(" | ") + " / unexpected: " + driver.unexpected.join(" | ")));
+        QVERIFY2(driver.done(), qPrintable(driver.log()));
         QCOMPARE(driver.seen.last(), QStringLiteral("file:MVSet1.txt"));
         QVERIFY(QFile::exists(path));
         QCOMPARE(window.windowTitle(), QStringLiteral("Marvolen - first.txt"));
@@ -117,7 +104,7 @@ private slots:
             QTimer::singleShot(0, box, [box] { box->accept(); });
         });
         window.action(Command::FileSave)->trigger();
-        QVERIFY2(driver.done(), qPrintable(driver.seen.join(" | ") + " / unexpected: " + driver.unexpected.join(" | ")));
+        QVERIFY2(driver.done(), qPrintable(driver.log()));
         QVERIFY(window.document().isModified());
         QVERIFY(window.action(Command::FileSave)->isEnabled());
         QCOMPARE(window.windowTitle(), QStringLiteral("Marvolen - MVSet1"));
@@ -132,7 +119,7 @@ private slots:
             QTimer::singleShot(0, box, [box] { box->accept(); });
         });
         QVERIFY(!window.close());
-        QVERIFY2(driver.done(), qPrintable(driver.seen.join(" | ") + " / unexpected: " + driver.unexpected.join(" | ")));
+        QVERIFY2(driver.done(), qPrintable(driver.log()));
         QVERIFY(window.isVisible());
         QVERIFY(!window.document().dataSet().readyForCalculation);
 
@@ -145,7 +132,7 @@ private slots:
             QTimer::singleShot(0, box, [box] { box->accept(); });
         });
         window.action(Command::FileNew)->trigger();
-        QVERIFY2(driver.done(), qPrintable(driver.seen.join(" | ") + " / unexpected: " + driver.unexpected.join(" | ")));
+        QVERIFY2(driver.done(), qPrintable(driver.log()));
         QVERIFY(!window.document().dataSet().readyForCalculation);
         QCOMPARE(window.windowTitle(), QStringLiteral("Marvolen - MVSet1"));
 
@@ -154,7 +141,7 @@ private slots:
         driver.box("Current data set is not saved, save it?", QMessageBox::Yes);
         driver.save(good);
         QVERIFY(window.close());
-        QVERIFY2(driver.done(), qPrintable(driver.seen.join(" | ") + " / unexpected: " + driver.unexpected.join(" | ")));
+        QVERIFY2(driver.done(), qPrintable(driver.log()));
         QCOMPARE(mv::test::fileBytes(good),
                  QByteArray::fromStdString(renderDataSetFile(window.document().dataSet())));
         QVERIFY(driver.unexpected.isEmpty());
@@ -209,7 +196,7 @@ private slots:
             QTimer::singleShot(0, preview, [preview] { preview->reject(); });
         });
         window.action(Command::FilePrintPreview)->trigger();
-        QVERIFY2(driver.done(), qPrintable(driver.seen.join(" | ") + " / unexpected: " + driver.unexpected.join(" | ")));
+        QVERIFY2(driver.done(), qPrintable(driver.log()));
         QCOMPARE(previewPages, pages);
         QVERIFY(driver.unexpected.isEmpty());
     }

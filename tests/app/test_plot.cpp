@@ -37,22 +37,11 @@ struct PlotCommands {
 };
 
 void checkPlotCommands(MainWindow& window, PlotCommands expected, const char* when) {
-    const struct {
-        int id;
-        bool enabled;
-    } rows[] = {{Command::PlotSpectrum, expected.plot},
-                {Command::DisplayData, expected.display},
-                {Command::ExportSpectrum, expected.exportPicture}};
-    for (const auto& row : rows)
-        QVERIFY2(window.action(row.id)->isEnabled() == row.enabled,
-                 qPrintable(QStringLiteral("%1: command %2 should be %3")
-                                .arg(QLatin1String(when))
-                                .arg(row.id)
-                                .arg(row.enabled ? "enabled" : "disabled")));
-}
-
-QString driverLog(const ModalDriver& driver) {
-    return driver.seen.join(" | ") + " / unexpected: " + driver.unexpected.join(" | ");
+    mv::test::checkEnabled(window,
+                           {{Command::PlotSpectrum, expected.plot},
+                            {Command::DisplayData, expected.display},
+                            {Command::ExportSpectrum, expected.exportPicture}},
+                           when);
 }
 
 const QString kEmfType = QStringLiteral("Enhanced Metafile (*.emf)");
@@ -84,7 +73,7 @@ private slots:
         checkPlotCommands(window, {true, false, false}, "components listed");
 
         plot(window, driver);
-        QVERIFY2(driver.done(), qPrintable(driverLog(driver)));
+        QVERIFY2(driver.done(), qPrintable(driver.log()));
         QCOMPARE(window.windowTitle(), QStringLiteral("Marvolen - Spectrum1"));
         checkPlotCommands(window, {true, true, true}, "plot shown");
 
@@ -96,7 +85,7 @@ private slots:
         driver.box("Current data set is not saved, save it?", QMessageBox::No);
         driver.box("Current spectrum is not saved, save it?", QMessageBox::No);
         window.action(Command::FileNew)->trigger();
-        QVERIFY2(driver.done(), qPrintable(driverLog(driver)));
+        QVERIFY2(driver.done(), qPrintable(driver.log()));
         checkPlotCommands(window, {false, false, false}, "after File New");
         QVERIFY(driver.unexpected.isEmpty());
     }
@@ -111,7 +100,7 @@ private slots:
 
         driver.cancelForm();
         window.action(Command::PlotSpectrum)->trigger();
-        QVERIFY2(driver.done(), qPrintable(driverLog(driver)));
+        QVERIFY2(driver.done(), qPrintable(driver.log()));
         QVERIFY(!window.document().dataSet().spectrumMode);
         QCOMPARE(window.windowTitle(), QStringLiteral("Marvolen - MVSet1"));
         checkPlotCommands(window, {true, false, false}, "resolution cancelled");
@@ -148,7 +137,7 @@ private slots:
             QTimer::singleShot(0, dialog, [dialog] { dialog->accept(); });
         });
         window.action(Command::PlotSpectrum)->trigger();
-        QVERIFY2(driver.done(), qPrintable(driverLog(driver)));
+        QVERIFY2(driver.done(), qPrintable(driver.log()));
         QVERIFY(driver.unexpected.isEmpty());
         QCOMPARE(window.document().dataSet().plotResolution, 5000.0);
         // W = M / (R z) = 180.06 / 5000: the step is a twentieth of it.
@@ -163,7 +152,7 @@ private slots:
         ModalDriver driver;
         QVERIFY(calculate(window, driver, true));
         plot(window, driver);
-        QVERIFY2(driver.done(), qPrintable(driverLog(driver)));
+        QVERIFY2(driver.done(), qPrintable(driver.log()));
 
         const QImage image = window.view().viewport()->grab().toImage();
         QCoreApplication::processEvents();
@@ -177,7 +166,7 @@ private slots:
         const QString path = dir_.filePath(QStringLiteral("spectrum.txt"));
         driver.save(path);
         window.action(Command::FileSave)->trigger();
-        QVERIFY2(driver.done(), qPrintable(driverLog(driver)));
+        QVERIFY2(driver.done(), qPrintable(driver.log()));
         QCOMPARE(driver.seen.last(), QStringLiteral("file:Spectrum1.txt"));
         const QByteArray expected =
             mv::test::cliOutput({"regular", "C6H12O6", "--components", "0:4", "--spectrum", "unit"});
@@ -203,7 +192,7 @@ private slots:
             const QString path = dir_.filePath(QLatin1String(f.name));
             driver.save(path, QStringLiteral("emf"), kEmfType);
             window.action(Command::ExportSpectrum)->trigger();
-            QVERIFY2(driver.done(), qPrintable(driverLog(driver)));
+            QVERIFY2(driver.done(), qPrintable(driver.log()));
             QCOMPARE(driver.seen.last(), QStringLiteral("file:Spectrum1.emf"));
             QVERIFY2(mv::test::fileBytes(path).startsWith(f.start), f.name);
         }
@@ -216,7 +205,7 @@ private slots:
         driver.save(missing + QStringLiteral("x.emf"), QStringLiteral("emf"), kEmfType);
         driver.box(QString::fromLatin1(kMetafileNotCopied));
         window.action(Command::ExportSpectrum)->trigger();
-        QVERIFY2(driver.done(), qPrintable(driverLog(driver)));
+        QVERIFY2(driver.done(), qPrintable(driver.log()));
 
         // Cancel writes nothing; a new plot offers the next number.
         plot(window, driver);
@@ -224,7 +213,7 @@ private slots:
         window.action(Command::ExportSpectrum)->trigger();
         driver.save(QString(), QStringLiteral("emf"), kEmfType);
         window.action(Command::ExportSpectrum)->trigger();
-        QVERIFY2(driver.done(), qPrintable(driverLog(driver)));
+        QVERIFY2(driver.done(), qPrintable(driver.log()));
         QCOMPARE(driver.seen.last(), QStringLiteral("file:Spectrum2.emf"));
         QVERIFY(driver.unexpected.isEmpty());
     }
@@ -235,7 +224,7 @@ private slots:
         ModalDriver driver;
         QVERIFY(calculate(window, driver, true));
         plot(window, driver);
-        QVERIFY2(driver.done(), qPrintable(driverLog(driver)));
+        QVERIFY2(driver.done(), qPrintable(driver.log()));
         QPrinter& printer = window.printer();
         printer.setOutputFormat(QPrinter::PdfFormat);
         const QString pdf = dir_.filePath(QStringLiteral("plot.pdf"));
@@ -264,7 +253,7 @@ private slots:
         driver.box("Current spectrum is not saved, save it?", QMessageBox::Yes);
         driver.save(path);
         QVERIFY(window.close());
-        QVERIFY2(driver.done(), qPrintable(driverLog(driver)));
+        QVERIFY2(driver.done(), qPrintable(driver.log()));
         QCOMPARE(driver.seen.last(), QStringLiteral("file:Spectrum1.txt"));
         QCOMPARE(mv::test::fileBytes(path), QByteArray::fromStdString(renderSpectrumFile(window.document().dataSet())));
         QVERIFY(driver.unexpected.isEmpty());

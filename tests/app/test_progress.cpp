@@ -36,7 +36,7 @@ private slots:
         ModalDriver driver;
         driver.form({{1000, kLargeIon}, {1001, "1"}, {1002, "0.9999"}, {1048, "0"}});
         window.action(Command::RegularScan)->trigger();
-        QVERIFY2(driver.done(), qPrintable(driver.seen.join(" | ") + " / unexpected: " + driver.unexpected.join(" | ")));
+        QVERIFY2(driver.done(), qPrintable(driver.log()));
         QVERIFY(window.view().calculating());
         StopCalcDialog* progress = window.view().progressDialog();
         QVERIFY(progress);
@@ -49,7 +49,7 @@ private slots:
         driver.box("A calculation is still running. Wait for it to finish, or press Cancel in the progress "
                    "window, before starting another.");
         window.view().runCommand(ScanType::Product);
-        QVERIFY2(driver.done(), qPrintable(driver.seen.join(" | ") + " / unexpected: " + driver.unexpected.join(" | ")));
+        QVERIFY2(driver.done(), qPrintable(driver.log()));
         QVERIFY(window.view().calculating());
 
         QTRY_VERIFY_WITH_TIMEOUT(progress->isVisible(), 5000);
@@ -126,7 +126,7 @@ private slots:
         driver.form({{1000, kLargeIon}, {1048, "0"}});
         driver.form({{1011, "C1400H2300N390O440S19"}});
         window.action(Command::NeutralLossScan)->trigger();
-        QVERIFY2(driver.done(), qPrintable(driver.seen.join(" | ") + " / unexpected: " + driver.unexpected.join(" | ")));
+        QVERIFY2(driver.done(), qPrintable(driver.log()));
         StopCalcDialog* progress = window.view().progressDialog();
         QTRY_VERIFY_WITH_TIMEOUT(progress->isVisible(), 5000);
         QCOMPARE(workspace().progressPhase, 1);

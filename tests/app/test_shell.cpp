@@ -238,7 +238,7 @@ private slots:
         ModalDriver driver;
         driver.box(message);
         dialog.accept();
-        QVERIFY2(driver.done(), qPrintable(driver.seen.join(" | ") + " / unexpected: " + driver.unexpected.join(" | ")));
+        QVERIFY2(driver.done(), qPrintable(driver.log()));
         QVERIFY(dialog.isVisible());
         QCOMPARE(dialog.result(), 0);
         QCOMPARE(dialog.focusWidget(), edit);
@@ -273,7 +273,7 @@ private slots:
         driver.form({{1049, "100.0"}, {1050, "100.4"}, {1051, "0.2"}});
         driver.box("Delta mass cannot be less than or equal to zero.");
         window.action(Command::RegularScan)->trigger();
-        QVERIFY2(driver.done(), qPrintable(driver.seen.join(" | ") + " / unexpected: " + driver.unexpected.join(" | ")));
+        QVERIFY2(driver.done(), qPrintable(driver.log()));
         QCOMPARE(driver.seen.last(), QStringLiteral("box:Delta mass cannot be less than or equal to zero."));
         QCOMPARE(driver.seen.at(driver.seen.size() - 2), QStringLiteral("form:Data for User Element Qz"));
         QVERIFY(window.document().dataSet().readyForCalculation);
