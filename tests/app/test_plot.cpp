@@ -9,6 +9,8 @@
 #include "display/spectrum_export.h"
 #include "document/data_set_file.h"
 
+#include <QComboBox>
+#include <QFileDialog>
 #include <QImage>
 #include <QPrinter>
 #include <QRadioButton>
@@ -197,6 +199,26 @@ private slots:
             QVERIFY2(mv::test::fileBytes(path).startsWith(f.start), f.name);
         }
         QVERIFY(window.document().dataSet().spectrumNumberTaken);
+
+        // A name typed without an extension takes the one of the file type chosen.
+        driver.add([this](QWidget* w) {
+            auto* dialog = qobject_cast<QFileDialog*>(w);
+            QVERIFY(dialog);
+            // As a person picks it: the list of types, one down from the metafile.
+            auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            QVERIFY(types);
+            QTest::keyClick(types, Qt::Key_Down);
+            QCOMPARE(dialog->selectedNameFilter(), QStringLiteral("Scalable Vector Graphics (*.svg)"));
+            QCOMPARE(dialog->defaultSuffix(), QStringLiteral("svg"));
+            dialog->setDirectory(dir_.path());
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QVERIFY(name);
+            name->setText(QStringLiteral("typed"));
+            QTimer::singleShot(0, dialog, [dialog] { static_cast<QDialog*>(dialog)->accept(); });
+        });
+        window.action(Command::ExportSpectrum)->trigger();
+        QVERIFY2(driver.done(), qPrintable(driver.log()));
+        QVERIFY(mv::test::fileBytes(dir_.filePath(QStringLiteral("typed.svg"))).startsWith("<?xml"));
 
         const QString missing = dir_.filePath(QStringLiteral("missing-folder/"));
         driver.save(missing + QStringLiteral("x.svg"), QStringLiteral("emf"), kEmfType);
