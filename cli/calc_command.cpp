@@ -436,11 +436,12 @@ int runCalcCommand(const CalcCommandSpec& cmd, const std::vector<std::string>& a
     beginCommand(ws, cmd.scan);
 
     CliPrompter prompter(err);
-    std::map<int, int> timesShown;
+    std::map<std::pair<int, int>, int> timesShown;
     prompter.fillForm = [&](Form& form) {
         // A form shown again means a check sent the person back to correct it; the message that
-        // says why has been printed, and the arguments cannot change, so the command ends.
-        if (timesShown[form.resourceId]++ > 0) return false;
+        // says why has been printed, and the arguments cannot change, so the command ends. One
+        // resource serves every user element, so the element tells their forms apart.
+        if (timesShown[{form.resourceId, form.subject}]++ > 0) return false;
         if (form.resourceId == kDeltaForm || form.resourceId == kAccurateForm) {
             if (!fillUserElement(form, args, err)) return false;
         } else if (const auto it = args.fields.find({form.resourceId, form.subject}); it != args.fields.end()) {

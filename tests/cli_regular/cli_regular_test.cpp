@@ -68,6 +68,17 @@ TEST(CliRegular, UserElementsTakeTheirDataFromTheArguments) {
                              "--no-progress"});
     ASSERT_EQ(c.status, 0) << c.err;
     EXPECT_NE(c.out.find("(1H)(13Jx), 14.1078"), std::string::npos) << c.out;
+
+    // Two user elements, each from its own argument: Jx as above, Jz 20.0 (FA 0.5) and +2 (FA 0.5),
+    // so [A+0] .. [A+3] are 0.7 x 0.5, 0.3 x 0.5, 0.7 x 0.5, 0.3 x 0.5.
+    const Result two = runCli({"regular", "JxJz", "--user-element", "Jx=12.0,1:0.3", "--user-element", "Jz=20.0,2:0.5",
+                               "--no-progress"});
+    ASSERT_EQ(two.status, 0) << two.err;
+    const auto t = lines(two.out);
+    ASSERT_GT(t.size(), 8u) << two.out;
+    const char* expected[] = {"A+0, 32.00, 3.500000E-001, 100.000", "A+1, 33.00, 1.500000E-001, 42.857",
+                              "A+2, 34.00, 3.500000E-001, 100.000", "A+3, 35.00, 1.500000E-001, 42.857"};
+    for (int k = 0; k < 4; ++k) EXPECT_EQ(t[5 + k].rfind(expected[k], 0), 0u) << t[5 + k];
 }
 
 TEST(CliRegular, RefusedArgumentsExplainAndWriteNothing) {
@@ -102,6 +113,7 @@ TEST(CliRegular, RefusedArgumentsExplainAndWriteNothing) {
         {{"regular", "C6Jx"}, "Jx needs isotope data: give it with --user-element Jx=LIGHT"},
         {{"regular", "C6Jx", "--user-element", "Jx=12.0,1:0.6,2:0.5"}, "Total FA of heavy isotopes exceeds 0.999999"},
         {{"regular", "C6Jx", "--user-element", "Jy=12.0"}, "Jx needs isotope data"},
+        {{"regular", "JxJz", "--user-element", "Jx=12.0"}, "Jz needs isotope data"},
         {{"regular", "C6Jx", "--user-element", "Ab=12.0"}, "'Ab' is not a user element"},
         {{"regular", "C6H12O6", "--bogus"}, "unknown option '--bogus'"},
         {{"regular", "C6H12O6", "--charge"}, "--charge needs a value"},
