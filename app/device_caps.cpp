@@ -5,15 +5,7 @@
 #include <QScreen>
 #include <QWidget>
 
-#include <cmath>
-
 namespace mv {
-
-namespace {
-
-int roundHalfUp(double v) { return static_cast<int>(std::floor(v + 0.5)); }
-
-}  // namespace
 
 DeviceCaps screenDeviceCaps(const QWidget& widget) {
     DeviceCaps caps;

@@ -10,11 +10,6 @@ namespace {
 
 constexpr int kFallbackDpi = 96;
 
-// GDI rounds transformed coordinates to the nearest unit, halves upward.
-int roundHalfUp(double v) {
-    return static_cast<int>(std::floor(v + 0.5));
-}
-
 DeviceCaps sanitized(DeviceCaps caps) {
     if (caps.logPixelsX <= 0) caps.logPixelsX = kFallbackDpi;
     if (caps.logPixelsY <= 0) caps.logPixelsY = kFallbackDpi;
@@ -22,6 +17,23 @@ DeviceCaps sanitized(DeviceCaps caps) {
 }
 
 }  // namespace
+
+int roundHalfUp(double v) { return static_cast<int>(std::floor(v + 0.5)); }
+
+CellOffset alignedCellOffset(unsigned align, double width, double height, double ascent) {
+    CellOffset o;
+    switch (align & TextAlign::HorizontalMask) {
+        case TextAlign::Right: o.u = -width; break;
+        case TextAlign::Center: o.u = -std::floor(width / 2); break;
+        default: break;
+    }
+    switch (align & TextAlign::VerticalMask) {
+        case TextAlign::Bottom: o.v = -height; break;
+        case TextAlign::Baseline: o.v = -ascent; break;
+        default: break;
+    }
+    return o;
+}
 
 FontDesc systemFont() {
     FontDesc f;

@@ -71,6 +71,17 @@ inline constexpr unsigned HorizontalMask = 6;
 inline constexpr unsigned VerticalMask = 24;
 }  // namespace TextAlign
 
+// Where a text cell of width by height, with its baseline ascent below the top, starts relative to
+// the reference point of an alignment: u to the right, v down the text.
+struct CellOffset {
+    double u = 0;
+    double v = 0;
+};
+CellOffset alignedCellOffset(unsigned align, double width, double height, double ascent);
+
+// GDI rounds transformed coordinates to the nearest unit, halves upward.
+int roundHalfUp(double v);
+
 // drawText format flags (DT_CENTER, DT_VCENTER, DT_SINGLELINE); text not centred starts at the
 // rectangle's left and top.
 namespace TextFormat {

@@ -13,10 +13,6 @@ namespace {
 
 constexpr int kDefaultCell = 16;
 
-int roundHalfUp(double v) {
-    return static_cast<int>(std::floor(v + 0.5));
-}
-
 int codePoints(std::string_view text) {
     int n = 0;
     for (const char ch : text)
@@ -29,18 +25,9 @@ int codePoints(std::string_view text) {
 Rect textBox(Point at, Size extent, int ascent, unsigned align, int escapement, bool yUp) {
     const int w = extent.cx;
     const int h = extent.cy;
-    int u0 = 0;
-    switch (align & TextAlign::HorizontalMask) {
-        case TextAlign::Right: u0 = -w; break;
-        case TextAlign::Center: u0 = -(w / 2); break;
-        default: break;
-    }
-    int v0 = 0;
-    switch (align & TextAlign::VerticalMask) {
-        case TextAlign::Bottom: v0 = -h; break;
-        case TextAlign::Baseline: v0 = -ascent; break;
-        default: break;
-    }
+    const CellOffset offset = alignedCellOffset(align, w, h, ascent);
+    const int u0 = static_cast<int>(offset.u);
+    const int v0 = static_cast<int>(offset.v);
     const double angle = escapement / 10.0 * std::numbers::pi / 180.0;
     double c = std::cos(angle);
     double s = std::sin(angle);

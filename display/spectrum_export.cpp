@@ -100,7 +100,7 @@ std::optional<std::string> renderSpectrumPicture(PictureFormat format, const Dat
                                                  const PlotScreen& screen, const PictureRenderer& renderer) {
     if (format == PictureFormat::Emf) return renderSpectrumMetafile(data, titles, screen);
     if (!renderer) return std::nullopt;
-    return renderer(format, data, titles, knownScreen(screen));
+    return renderer(format, data, titles, screen);
 }
 
 std::string exportFileName(const DataSet& data) {

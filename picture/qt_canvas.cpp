@@ -13,8 +13,6 @@ namespace {
 
 constexpr int kDefaultCellPixels = 16;  // the device's default font size, as the system font's
 
-int roundHalfUp(double v) { return static_cast<int>(std::floor(v + 0.5)); }
-
 QColor qtColour(Rgb c) { return QColor(c.r, c.g, c.b); }
 
 // Cell height (ascent + descent) of a face at pixel size 100 on a device, cached per face and
@@ -120,18 +118,9 @@ void QtCanvas::drawTextAt(Point reference, std::string_view text, unsigned align
     const double w = m.horizontalAdvance(s);
     const double ascent = roundHalfUp(m.ascent());
     const double h = ascent + roundHalfUp(m.descent());
-    double u0 = 0;
-    switch (align & TextAlign::HorizontalMask) {
-        case TextAlign::Right: u0 = -w; break;
-        case TextAlign::Center: u0 = -std::floor(w / 2); break;
-        default: break;
-    }
-    double v0 = 0;
-    switch (align & TextAlign::VerticalMask) {
-        case TextAlign::Bottom: v0 = -h; break;
-        case TextAlign::Baseline: v0 = -ascent; break;
-        default: break;
-    }
+    const CellOffset offset = alignedCellOffset(align, w, h, ascent);
+    const double u0 = offset.u;
+    const double v0 = offset.v;
     const Point at = toDevice(reference);
     painter_.save();
     painter_.translate(at.x, at.y);
